@@ -1,0 +1,14 @@
+#pragma once
+#include <cstddef>
+#include <span>
+#include <string>
+
+namespace trm {
+
+// ASCII85 as PostScript's ASCII85Decode reads it. blockBytes > 0 wraps every block of that many
+// source bytes in "<~" ... "~>" strings; lineBytes > 0 ends a line after that many source bytes.
+// Large inputs are encoded on several threads; the result is the same.
+std::string EncodeAscii85(std::span<const unsigned char> data, std::size_t blockBytes,
+                          std::size_t lineBytes);
+
+}  // namespace trm

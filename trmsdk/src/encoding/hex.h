@@ -1,0 +1,13 @@
+#pragma once
+#include <cstddef>
+#include <span>
+#include <string>
+
+namespace trm {
+
+// Two upper-case digits per byte; blockBytes > 0 gives "<...>" strings joined by ">\n<",
+// lineBytes > 0 an LF after every that many bytes except after the last.
+std::string EncodeHex(std::span<const unsigned char> data, std::size_t blockBytes,
+                      std::size_t lineBytes);
+
+}  // namespace trm
