@@ -1,0 +1,70 @@
+#include "command_line.h"
+
+#include <string_view>
+
+namespace kmjob {
+namespace {
+
+// Options that take a value, as "--name VALUE" or "--name=VALUE".
+std::optional<std::string>* ValueOption(CommandLine& line, std::string_view name) {
+  if (name == "--output") return &line.output;
+  if (name == "--label") return &line.label;
+  if (name == "--pattern") return &line.pattern;
+  return nullptr;
+}
+
+bool* SwitchOption(CommandLine& line, std::string_view name) {
+  if (name == "--status-page") return &line.statusPage;
+  if (name == "--hex") return &line.hex;
+  if (name == "--keep-existing") return &line.keepExisting;
+  if (name == "--overwrite") return &line.overwriteOutput;
+  if (name == "--help" || name == "-h") return &line.help;
+  if (name == "--version") return &line.version;
+  return nullptr;
+}
+
+}  // namespace
+
+std::optional<CommandLine> ParseCommandLine(int argc, const char* const* argv, std::string& error) {
+  CommandLine line;
+  bool onlyOperands = false;
+  for (int i = 1; i < argc; ++i) {
+    std::string_view argument = argv[i];
+    if (onlyOperands || argument.size() < 2 || argument[0] != '-') {
+      if (line.command.empty()) {
+        line.command = argument;
+      } else {
+        line.operands.emplace_back(argument);
+      }
+      continue;
+    }
+    if (argument == "--") {
+      onlyOperands = true;
+      continue;
+    }
+    std::string_view name = argument;
+    std::optional<std::string_view> inlineValue;
+    if (auto equals = argument.find('='); equals != argument.npos && argument.starts_with("--")) {
+      name = argument.substr(0, equals);
+      inlineValue = argument.substr(equals + 1);
+    }
+    if (auto* value = ValueOption(line, name)) {
+      if (inlineValue) {
+        *value = std::string(*inlineValue);
+      } else if (i + 1 < argc) {
+        *value = argv[++i];
+      } else {
+        error = "option " + std::string(name) + " needs a value";
+        return std::nullopt;
+      }
+    } else if (auto* flag = SwitchOption(line, name); flag && !inlineValue) {
+      *flag = true;
+    } else {
+      error = "unknown option " + std::string(argument);
+      return std::nullopt;
+    }
+  }
+  return line;
+}
+
+}  // namespace kmjob

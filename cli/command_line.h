@@ -1,0 +1,27 @@
+#pragma once
+// Parsed command line of kmjob: a command, its operands and the options shared by all commands.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kmjob {
+
+struct CommandLine {
+  std::string command;
+  std::vector<std::string> operands;
+  std::optional<std::string> output;
+  std::optional<std::string> label;
+  std::optional<std::string> pattern;
+  bool statusPage = false;
+  bool hex = false;
+  bool keepExisting = false;
+  bool overwriteOutput = false;
+  bool help = false;
+  bool version = false;
+};
+
+// Parses argv; on a usage error returns nothing and sets the error text.
+std::optional<CommandLine> ParseCommandLine(int argc, const char* const* argv, std::string& error);
+
+}  // namespace kmjob

@@ -1,0 +1,137 @@
+#include "job_commands.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "generator_session.h"
+#include "progress_line.h"
+#include "trm.h"
+
+namespace kmjob {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool IsFile(const std::string& path) {
+  std::error_code error;
+  return fs::is_regular_file(path, error);
+}
+
+std::string MiB(std::uintmax_t bytes) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f MiB", static_cast<double>(bytes) / (1024.0 * 1024.0));
+  return text;
+}
+
+// A local file the generator would refuse is reported the way the generator reports it.
+int MissingSource(std::string_view operation, const std::string& path) {
+  std::fprintf(stderr, "kmjob: [%.*s] Cannot locate source file. [%s]\n",
+               static_cast<int>(operation.size()), operation.data(), path.c_str());
+  return ExitStatusOf(TRM_SOURCE_MISSING);
+}
+
+// Starts the generator, fills the records, writes the job and reports its status.
+int RunJob(const CommandLine& line, const std::function<int(trmFOS*)>& fill,
+           int (*writeJob)(const trmFOS*, const trmVOS*),
+           const std::function<std::string()>& progressText) {
+  GeneratorSession session;
+  if (session.status() != TRM_OK) {
+    std::fprintf(stderr, "kmjob: %s\n", LastGeneratorMessage().c_str());
+    return ExitStatusOf(session.status());
+  }
+  FosHandle fos(trmNewFOS());
+  VosHandle vos(trmNewVOS());
+  if (!fos || !vos) {
+    std::fprintf(stderr, "kmjob: out of memory\n");
+    return 1;
+  }
+  unsigned int flags = 0;
+  if (line.statusPage) flags |= TRM_FLAG_STATUS_PAGE;
+  if (line.hex) flags |= TRM_FLAG_HEX;
+  if (!line.keepExisting) flags |= TRM_FLAG_REPLACE;
+  trmFOSSetFlags(fos.get(), flags);
+  if (line.label) trmFOSSetStatusLabel(fos.get(), line.label->c_str());
+  if (line.output) trmVOSSetOutputPath(vos.get(), line.output->c_str());
+  if (line.overwriteOutput) trmVOSSetFlags(vos.get(), TRM_FLAG_REPLACE);
+
+  if (int refused = fill(fos.get()); refused != 0) return refused;
+
+  int status;
+  {
+    ProgressLine progress;
+    progress.Show(progressText());
+    status = writeJob(fos.get(), vos.get());
+  }
+  if (status == TRM_OK) {
+    std::printf("%s\n", trmGetLastDetail());
+  } else {
+    std::fprintf(stderr, "kmjob: %s\n", LastGeneratorMessage().c_str());
+  }
+  return ExitStatusOf(status);
+}
+
+}  // namespace
+
+int ExitStatusOf(int statusCode) { return statusCode == TRM_OK ? 0 : statusCode - 1000; }
+
+int ListFilesCommand(const CommandLine& line) {
+  auto fill = [&](trmFOS* fos) {
+    if (line.pattern) trmFOSSetListPattern(fos, line.pattern->c_str());
+    return 0;
+  };
+  return RunJob(line, fill, trmListPrinterFiles, [] { return "Writing listing job..."; });
+}
+
+int LoadFilesCommand(const CommandLine& line) {
+  std::uintmax_t total = 0;
+  auto fill = [&](trmFOS* fos) {
+    for (const std::string& operand : line.operands) {
+      // LOCAL or LOCAL=PRINTERNAME; a local name may itself contain "=".
+      std::string local = operand;
+      std::string printer;
+      if (!IsFile(operand)) {
+        for (auto equals = operand.find('='); equals != operand.npos;
+             equals = operand.find('=', equals + 1)) {
+          if (IsFile(operand.substr(0, equals))) {
+            local = operand.substr(0, equals);
+            printer = operand.substr(equals + 1);
+            break;
+          }
+        }
+      }
+      if (!IsFile(local)) return MissingSource("trmCreateFileLoader", local);
+      std::error_code error;
+      total += fs::file_size(local, error);
+      trmFOSAddLoadFile(fos, local.c_str(), printer.c_str());
+    }
+    return 0;
+  };
+  return RunJob(line, fill, trmCreateFileLoader, [&] {
+    return "Writing job for " + std::to_string(line.operands.size()) + " file(s), " + MiB(total) +
+           "...";
+  });
+}
+
+int RemoveFilesCommand(const CommandLine& line) {
+  auto fill = [&](trmFOS* fos) {
+    for (const std::string& name : line.operands) trmFOSAddRemoveFile(fos, name.c_str());
+    return 0;
+  };
+  return RunJob(line, fill, trmCreateFileRemover, [] { return "Writing removal job..."; });
+}
+
+int LoadFontsCommand(const CommandLine& line) {
+  auto fill = [&](trmFOS* fos) {
+    for (const std::string& font : line.operands) {
+      if (!trmFOSAddFont(fos, font.c_str())) return MissingSource("trmCreatePSFontLoader", font);
+    }
+    return 0;
+  };
+  return RunJob(line, fill, trmCreatePSFontLoader, [&] {
+    return "Writing font job for " + std::to_string(line.operands.size()) + " font(s)...";
+  });
+}
+
+}  // namespace kmjob

@@ -1,0 +1,77 @@
+// kmjob: writes KORA printer jobs from the command line.
+
+#include <array>
+#include <cstdio>
+#include <string_view>
+
+#include "command_line.h"
+#include "job_commands.h"
+#include "trm.h"
+
+namespace {
+
+constexpr int kUsageError = 64;
+
+struct Command {
+  std::string_view name;
+  std::string_view synopsis;
+  int (*run)(const kmjob::CommandLine&);
+};
+
+constexpr std::array kCommands{
+    Command{"list-files", "list-files [--pattern P]", kmjob::ListFilesCommand},
+    Command{"load-files", "load-files LOCAL[=PRINTERNAME]... [--keep-existing]",
+            kmjob::LoadFilesCommand},
+    Command{"remove-files", "remove-files NAME...", kmjob::RemoveFilesCommand},
+    Command{"load-fonts", "load-fonts FONTFILE...", kmjob::LoadFontsCommand},
+};
+
+void PrintHelp(std::FILE* out) {
+  std::fprintf(out, "Usage: kmjob COMMAND [OPERANDS] [OPTIONS]\n\nCommands:\n");
+  for (const Command& command : kCommands) {
+    std::fprintf(out, "  kmjob %.*s\n", static_cast<int>(command.synopsis.size()),
+                 command.synopsis.data());
+  }
+  std::fprintf(out,
+               "\nOptions:\n"
+               "  --output FILE    write the job file there\n"
+               "  --overwrite      replace an existing job file at --output\n"
+               "  --label TEXT     printer name shown on the status page\n"
+               "  --status-page    make the printer print a status page\n"
+               "  --hex            embed file data as hexadecimal instead of ASCII85\n"
+               "  --keep-existing  keep files already on the printer (load-files)\n"
+               "  --help, --version\n"
+               "\nPrinter names derive from local paths when not given: a library folder in the\n"
+               "path (formlib, imglib, jdtlib, encoding, mislib, decomp, demo, fontlib) or the\n"
+               "file's extension decides where the file goes on the printer.\n"
+               "\nExit status: 0 on success; 64 for a usage error; otherwise the job generator's\n"
+               "status code less 1000 (1017 gives 17), with its message on standard error.\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string error;
+  auto line = kmjob::ParseCommandLine(argc, argv, error);
+  if (!line) {
+    std::fprintf(stderr, "kmjob: %s (try kmjob --help)\n", error.c_str());
+    return kUsageError;
+  }
+  if (line->help) {
+    PrintHelp(stdout);
+    return 0;
+  }
+  if (line->version) {
+    std::printf("kmjob (KORAManage) 0.1.0, %s\n", trmGetVersion());
+    return 0;
+  }
+  for (const Command& command : kCommands) {
+    if (command.name == line->command) return command.run(*line);
+  }
+  if (line->command.empty()) {
+    PrintHelp(stderr);
+  } else {
+    std::fprintf(stderr, "kmjob: unknown command %s (try kmjob --help)\n", line->command.c_str());
+  }
+  return kUsageError;
+}

@@ -1,0 +1,214 @@
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+
+#include <gmock/gmock.h>
+
+#include "frame/lock_file.h"
+#include "generator_fixture.h"
+
+namespace trm_test {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+class FrameTest : public GeneratorTest {
+ protected:
+  FrameTest() { startGenerator_ = false; }
+};
+
+TEST_F(FrameTest, LifecycleCodesAndMessages) {
+  trmFOS* fos = trmNewFOS();
+  trmVOS* vos = trmNewVOS();
+  trmVOSSetOutputPath(vos, Output().c_str());
+  EXPECT_EQ(trmListPrinterFiles(fos, vos), TRM_NOT_INITIALIZED);
+  EXPECT_EQ(trmGetLastMessage(), nullptr);
+  EXPECT_EQ(trmFinished(), TRM_ALREADY_TERMINATED);
+
+  ASSERT_EQ(trmInitialize(), TRM_OK);
+  EXPECT_STREQ(trmGetLastMessage(), "Task completes successfully.");
+  EXPECT_EQ(trmInitialize(), TRM_ALREADY_INITIALIZED);
+  EXPECT_STREQ(trmGetLastMessage(),
+               "[trmInitialize] TRMSDK library is already initialized.");
+  EXPECT_STREQ(trmGetLastDetail(), "");
+  EXPECT_STREQ(trmGetVersion(), "TRMSDK 1.9.3");
+
+  EXPECT_EQ(trmFinished(), TRM_OK);
+  EXPECT_EQ(trmFinished(), TRM_ALREADY_TERMINATED);
+  EXPECT_EQ(trmCreateFileRemover(fos, vos), TRM_NOT_INITIALIZED);
+  EXPECT_FALSE(fs::exists(Output()));
+  // The library can start again after it ended.
+  EXPECT_EQ(trmInitialize(), TRM_OK);
+  trmFreeFOS(fos);
+  trmFreeVOS(vos);
+}
+
+TEST_F(FrameTest, RecordSettersRefuseAndNormalise) {
+  trmPPS* pps = trmNewPPS();
+  EXPECT_EQ(trmPPSGetMode(pps), 2001);
+  EXPECT_EQ(trmPPSSetMode(pps, 2004), 0);
+  EXPECT_EQ(trmPPSSetMode(pps, 2003), 1);
+  EXPECT_EQ(trmPPSGetMode(pps), 2003);
+  EXPECT_EQ(trmPPSSetProject(pps, "f", nullptr), 0);
+  EXPECT_EQ(trmPPSGetFolderName(pps), nullptr);
+  EXPECT_EQ(trmPPSSetKORAPath(pps, "/opt/kora/"), 1);
+  EXPECT_STREQ(trmPPSGetKORAPath(pps), "/opt/kora/");
+  EXPECT_EQ(trmPPSSetKORAPath(pps, "/opt//kora"), 1);
+  EXPECT_STREQ(trmPPSGetKORAPath(pps), "/opt/kora/");
+  EXPECT_EQ(trmPPSSetKORAPath(pps, ""), 1);
+  EXPECT_STREQ(trmPPSGetKORAPath(pps), "");
+  EXPECT_EQ(trmPPSSetStubPath(pps, nullptr), 0);
+  EXPECT_EQ(trmPPSGetStubPath(pps), nullptr);
+
+  EXPECT_EQ(trmPPSSetPageRange(pps, 1, 5, 3), 0);
+  EXPECT_EQ(trmPPSGetPageRangeMode(pps), 2);
+  EXPECT_EQ(trmPPSGetFirstPage(pps), 1);
+  EXPECT_EQ(trmPPSGetLastPage(pps), 65535);
+  EXPECT_EQ(trmPPSSetPageRange(pps, 3, 1, 2), 0);
+  EXPECT_EQ(trmPPSSetPageRange(pps, 0, 2, 2), 1);
+  EXPECT_EQ(trmPPSGetFirstPage(pps), 2);
+
+  EXPECT_EQ(trmPPSAddResource(pps, "*.frm"), 1);
+  EXPECT_EQ(trmPPSAddResource(pps, "LOGO.FRM"), 0);
+  EXPECT_EQ(trmPPSAddResource(pps, "logo.jpg"), 1);
+  EXPECT_EQ(trmPPSGetResourceCount(pps), 2);
+  trmAddFlags(pps, 0x10);
+  trmAddFlags(pps, 0x4000);
+  EXPECT_EQ(trmGetFlags(pps), 0x4010u);
+  EXPECT_EQ(trmFreePPS(pps), 1);
+
+  trmIOS* ios = trmNewIOS();
+  EXPECT_EQ(trmIOSSetLocalKORADir(ios, "/k"), 1);
+  EXPECT_STREQ(trmIOSGetLocalKORADir(ios), "/k/");
+  trmIOSSetFlags(ios, 0x4);
+  trmIOSAddFlags(ios, 0x8);
+  EXPECT_EQ(trmIOSGetFlags(ios), 0xCu);
+  EXPECT_EQ(trmFreeIOS(ios), 1);
+}
+
+TEST_F(FrameTest, FileRecordListsStayParallel) {
+  WriteFile(Path("res/formlib/logo.frm"), "form");
+  WriteFile(Path("res/data.bin"), "data");
+  std::string logo = Path("res/formlib/logo.frm").string();
+  std::string data = Path("res/data.bin").string();
+  trmFOS* fos = trmNewFOS();
+  EXPECT_EQ(trmFOSAddLoadFile(fos, nullptr, "x"), 0);
+  EXPECT_EQ(trmFOSAddLoadFile(fos, "", "x"), 0);
+  EXPECT_EQ(trmFOSAddLoadFile(fos, Path("res/missing").c_str(), "x"), 0);
+  EXPECT_EQ(trmFOSAddLoadFile(fos, Path("res").c_str(), "x"), 0);
+  EXPECT_EQ(trmFOSAddLoadFile(fos, logo.c_str(), nullptr), 1);
+  EXPECT_EQ(trmFOSAddLoadFile(fos, data.c_str(), "mtbc/mislib/first"), 1);
+  EXPECT_STREQ(trmFOSGetPrinterFile(fos, 0), "mtbc/formlib/logo.frm");
+  // The same local file again renames it instead of adding it twice.
+  EXPECT_EQ(trmFOSAddLoadFile(fos, data.c_str(), "mtbc/mislib/second"), 1);
+  EXPECT_EQ(trmFOSGetLoadFileCount(fos), 2);
+  EXPECT_STREQ(trmFOSGetPrinterFile(fos, 1), "mtbc/mislib/second");
+  EXPECT_EQ(trmFOSGetPrinterFile(fos, 2), nullptr);
+
+  EXPECT_EQ(trmFOSAddRemoveFile(fos, "*.frm"), 1);
+  EXPECT_EQ(trmFOSAddRemoveFile(fos, "a.FRM"), 0);
+  EXPECT_EQ(trmFOSAddRemoveFile(fos, nullptr), 0);
+  EXPECT_EQ(trmFOSAddFont(fos, Path("res/none.pfa").c_str()), 0);
+  EXPECT_EQ(trmFOSAddFont(fos, logo.c_str()), 1);
+  EXPECT_EQ(trmFOSAddFont(fos, logo.c_str()), 1);
+  EXPECT_EQ(trmFreeFOS(fos), 1);
+}
+
+TEST_F(FrameTest, DebugLogOnlyWhenItsFileExists) {
+  ASSERT_EQ(trmInitialize(), TRM_OK);
+  trmFOS* fos = trmNewFOS();
+  trmVOS* vos = trmNewVOS();
+  EXPECT_EQ(trmListPrinterFiles(fos, vos), TRM_INVALID_PARAMETER);
+  EXPECT_FALSE(fs::exists(Path("work/trmdebug.log")));
+  trmFinished();
+
+  WriteFile(Path("work/trmdebug.log"), "");
+  ASSERT_EQ(trmInitialize(), TRM_OK);
+  EXPECT_EQ(trmListPrinterFiles(fos, vos), TRM_INVALID_PARAMETER);
+  trmVOSSetOutputPath(vos, Output().c_str());
+  EXPECT_EQ(trmListPrinterFiles(fos, vos), TRM_OK);
+  trmFinished();
+  std::string log = ReadFile(Path("work/trmdebug.log"));
+  EXPECT_THAT(log, HasSubstr(": Task completes successfully.\r\n"));
+  EXPECT_THAT(log, HasSubstr(": TRMSDK 1.9.3\r\n"));
+  EXPECT_THAT(log, HasSubstr(": [trmListPrinterFiles] Invalid parameter. [trmVOS.outputPath]\r\n"));
+  EXPECT_THAT(log, HasSubstr(": [trmListPrinterFiles] START\r\n"));
+  EXPECT_THAT(log, HasSubstr(": [trmListPrinterFiles] Task completes successfully. [" + Output() +
+                                 "]\r\n"));
+  EXPECT_THAT(log, HasSubstr(": [trmFinished] START\r\n"));
+  // Its lock is gone once the line is written.
+  EXPECT_TRUE(fs::is_empty(Path("tmp")));
+
+  // Above 1 MiB nothing more is appended.
+  WriteFile(Path("work/trmdebug.log"), std::string(0x100001, 'x'));
+  ASSERT_EQ(trmInitialize(), TRM_OK);
+  EXPECT_EQ(trmListPrinterFiles(fos, vos), TRM_OUTPUT_EXISTS);
+  trmFinished();
+  EXPECT_EQ(fs::file_size(Path("work/trmdebug.log")), 0x100001u);
+  trmFreeFOS(fos);
+  trmFreeVOS(vos);
+}
+
+TEST_F(FrameTest, LockFileNames) {
+  EXPECT_EQ(trm::LockFilePath("C:\\jobs\\a.ps", "/tmp"), "/tmp/Cjobsaps.trm.sem");
+  EXPECT_EQ(trm::LockFilePath("/srv/jobs/a.ps", "/tmp/"), "/tmp/srvjobsaps.trm.sem");
+  std::string longPath = "/" + std::string(400, 'p');
+  std::string name = fs::path(trm::LockFilePath(longPath, "/tmp")).filename();
+  EXPECT_EQ(name.size(), 256u);
+  EXPECT_THAT(name, testing::EndsWith(".trm.sem"));
+  std::string deepTemp = "/" + std::string(300, 't');
+  EXPECT_EQ(trm::LockFilePath(longPath, deepTemp).size(), 512u + 1);
+}
+
+TEST_F(FrameTest, StaleLockIsTakenOverLiveLockGives1004) {
+  ASSERT_EQ(trmInitialize(), TRM_OK);
+  std::string lockPath = trm::LockFilePath(Output(), Path("tmp").string());
+  trmFOS* fos = trmNewFOS();
+  trmVOS* vos = trmNewVOS();
+  trmVOSSetOutputPath(vos, Output().c_str());
+  trmVOSSetFlags(vos, TRM_FLAG_REPLACE);
+
+  // A crashed writer: its process is gone.
+  pid_t child = fork();
+  if (child == 0) _exit(0);
+  waitpid(child, nullptr, 0);
+  WriteFile(lockPath, std::to_string(child) + "\n");
+  EXPECT_EQ(trmListPrinterFiles(fos, vos), TRM_OK);
+  EXPECT_FALSE(fs::exists(lockPath));
+
+  // A running writer holds it: sectioned jobs report 1004, jobs built in memory 1005.
+  WriteFile(lockPath, std::to_string(getppid()) + "\n");
+  WriteFile(Path("fonts/a.pfa"), "/FontName /A def\n");
+  trmFOSAddFont(fos, Path("fonts/a.pfa").c_str());
+  EXPECT_EQ(trmCreatePSFontLoader(fos, vos), TRM_ACCESS_PROBLEM);
+  EXPECT_STREQ(trmGetLastDetail(), Output().c_str());
+  EXPECT_EQ(trmListPrinterFiles(fos, vos), TRM_WRITE_PROBLEM);
+  EXPECT_TRUE(fs::exists(lockPath));
+
+  // A lock file left empty by a writer that died before recording itself is stale once old.
+  WriteFile(lockPath, "");
+  fs::last_write_time(lockPath, fs::file_time_type::clock::now() - std::chrono::minutes(1));
+  EXPECT_EQ(trmListPrinterFiles(fos, vos), TRM_OK);
+  trmFreeFOS(fos);
+  trmFreeVOS(vos);
+}
+
+TEST_F(FrameTest, LockExcludesSecondHolderUntilReleased) {
+  std::string guarded = Path("out/x.ps").string();
+  std::string temp = Path("tmp").string();
+  {
+    trm::LockFile first(guarded, temp);
+    ASSERT_TRUE(first.held());
+    EXPECT_THAT(ReadFile(first.path()), StartsWith(std::to_string(getpid())));
+    trm::LockFile second(guarded, temp);
+    EXPECT_FALSE(second.held());
+  }
+  trm::LockFile third(guarded, temp);
+  EXPECT_TRUE(third.held());
+}
+
+}  // namespace
+}  // namespace trm_test

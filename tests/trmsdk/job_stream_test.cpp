@@ -1,0 +1,162 @@
+#include <regex>
+#include <string>
+
+#include <gmock/gmock.h>
+
+#include "generator_fixture.h"
+#include "stream/job_prolog.h"
+#include "stream/job_text.h"
+#include "stream/printer_names.h"
+#include "stream/ps_string.h"
+#include "stream/wildcard.h"
+
+namespace trm_test {
+namespace {
+
+using ::testing::EndsWith;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+TEST(PrinterNames, LibraryMarkersThenExtensions) {
+  EXPECT_EQ(trm::LocalToPrinterName("C:/work/kora/demo/a.ps"), "mtb/demo/a.ps");
+  EXPECT_EQ(trm::LocalToPrinterName("D:\\res\\formlib\\logo.frm"), "mtbc/formlib/logo.frm");
+  EXPECT_EQ(trm::LocalToPrinterName("/srv//res/imglib/sub/x.jpg"), "mtbc/imglib/sub/x.jpg");
+  // Marker order decides, not position.
+  EXPECT_EQ(trm::LocalToPrinterName("/a/demo/b/formlib/c.frm"), "mtbc/formlib/c.frm");
+  // Markers are case-sensitive.
+  EXPECT_EQ(trm::LocalToPrinterName("C:\\a\\DEMO\\x.ps"), "mtbc/mislib/x.ps");
+  EXPECT_EQ(trm::LocalToPrinterName("/r/logo.Frm"), "mtbc/mislib/logo.Frm");
+  EXPECT_EQ(trm::LocalToPrinterName("/r/logo.FRM"), "mtbc/formlib/logo.FRM");
+  EXPECT_EQ(trm::LocalToPrinterName("/r/a.seg"), "mtbc/formlib/a.seg");
+  EXPECT_EQ(trm::LocalToPrinterName("/r/a.DBM"), "mtbc/formlib/a.DBM");
+  EXPECT_EQ(trm::LocalToPrinterName("/r/a.tif"), "mtbc/imglib/a.tif");
+  EXPECT_EQ(trm::LocalToPrinterName("/r/a.pfb"), "mtbc/fontlib/a.pfb");
+  EXPECT_EQ(trm::LocalToPrinterName("/r/a.xjt"), "mtbc/jdtlib/a.xjt");
+  EXPECT_EQ(trm::LocalToPrinterName("/r/a.enc"), "mtbc/encoding/a.enc");
+  EXPECT_EQ(trm::LocalToPrinterName("/r/noext"), "mtbc/mislib/noext");
+  EXPECT_EQ(trm::LocalToPrinterName("/r/trailing."), "mtbc/mislib/trailing.");
+  EXPECT_EQ(trm::LocalToPrinterName("frm"), "mtbc/formlib/frm");
+  EXPECT_EQ(trm::LocalToPrinterName(""), "");
+}
+
+TEST(PrinterNames, ResourceScopes) {
+  EXPECT_EQ(trm::ResourcePrinterName("F", "P", "a.frm", 0, "frm"), "mtbc/F/P/a.frm");
+  EXPECT_EQ(trm::ResourcePrinterName("F", "P", "a.frm", 1, "frm"), "mtbc/F/fshared/a.frm");
+  EXPECT_EQ(trm::ResourcePrinterName("F", "P", "a.frm", 2, "frm"), "mtbc/gshared/a.frm");
+  EXPECT_EQ(trm::ResourcePrinterName("F", "P", "a.frm", 7, "frm"), "mtbc/gshared/a.frm");
+  EXPECT_EQ(trm::ResourcePrinterName("F", "P", "Font1", 0, "fnt"), "mtbc/fontlib/Font1");
+}
+
+TEST(Wildcards, SymmetricFoldedMatchAndAllPattern) {
+  EXPECT_TRUE(trm::WildcardMatch("ABC.FRM", "*.frm"));
+  EXPECT_TRUE(trm::WildcardMatch("*.frm", "ABC.FRM"));
+  EXPECT_TRUE(trm::WildcardMatch("mtbc/formlib/x", "mtbc/*"));
+  EXPECT_TRUE(trm::WildcardMatch("Same", "sAME"));
+  EXPECT_FALSE(trm::WildcardMatch("abc", "abd"));
+  EXPECT_TRUE(trm::WildcardMatch("a1", "a[0-9]"));
+  EXPECT_FALSE(trm::WildcardMatch("a1", "a[^0-9]"));
+  for (const char* all : {"", "*", "*.*", "/", ".", "\\", "*/*"}) {
+    EXPECT_TRUE(trm::IsAllPattern(all)) << all;
+  }
+  for (const char* some : {"*.frm", "a", "mtb/*"}) EXPECT_FALSE(trm::IsAllPattern(some)) << some;
+}
+
+TEST(PsStrings, EscapingKeepsEveryByte) {
+  EXPECT_EQ(trm::EscapePsString("plain/name.frm"), "plain/name.frm");
+  EXPECT_EQ(trm::EscapePsString("a(b)c\\d"), "a\\(b\\)c\\\\d");
+  EXPECT_EQ(trm::EscapePsString(") quit ("), "\\) quit \\(");
+  EXPECT_EQ(trm::EscapePsString(std::string("\n\t\x01\x7f", 4)), "\\012\\011\\001\\177");
+  EXPECT_EQ(trm::EscapePsString("caf\xc3\xa9"), "caf\xc3\xa9");
+  EXPECT_EQ(trm::PsString("x"), "(x)");
+  EXPECT_EQ(trm::CommentField("a\r\nb"), "a  b");
+}
+
+TEST(JobText, HeaderPrologDateAndCommands) {
+  std::string header = trm::JobHeader("trmListPrinterFiles");
+  std::regex layout(
+      "%!\n%%Title: trmListPrinterFiles\n%%Creator: TRMSDK 1\\.9\\.3\n"
+      "%%CreationDate: [A-Z][a-z]{2} [A-Z][a-z]{2} [ 0-9]\\d \\d\\d:\\d\\d:\\d\\d \\d{4}\n"
+      "%%[^\n]+\n%%EndComments\n\n");
+  EXPECT_TRUE(std::regex_match(header, layout)) << header;
+  std::string deploy = trm::JobHeader("t\nx", "%%KORA_DEPLOY_JOB_RESOURCES \"true\"\n");
+  EXPECT_THAT(deploy, HasSubstr("%%Title: t x\n"));
+  EXPECT_THAT(deploy, EndsWith("\n%%KORA_DEPLOY_JOB_RESOURCES \"true\"\n%%EndComments\n\n"));
+
+  std::string prolog = trm::PrologAndDate();
+  EXPECT_THAT(prolog, StartsWith(std::string(trm::JobProlog())));
+  std::regex date("\n/DATE \\(\\d\\d/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d\\) def\n");
+  EXPECT_TRUE(std::regex_match(prolog.substr(trm::JobProlog().size()), date));
+
+  EXPECT_EQ(trm::LoadFileCommand(0, "mtbc/formlib/a(1).frm", trm::LoadParameters("P7", true, false)),
+            "\n\n0 (mtbc/formlib/a\\(1\\).frm) (P7) true false load_file\n");
+  EXPECT_EQ(trm::ListRemoveCommand("*.frm", "P7", false, true),
+            "(*.frm) (P7) false true list&remove");
+  EXPECT_EQ(trm::AutoStartCommand("P7", true, '0'), "\n(P7) true 0 auto_start");
+}
+
+class ListingJobTest : public GeneratorTest {
+ protected:
+  std::string Listing(const char* pattern, const char* label) {
+    trmFOS* fos = trmNewFOS();
+    trmVOS* vos = trmNewVOS();
+    if (pattern) trmFOSSetListPattern(fos, pattern);
+    if (label) trmFOSSetStatusLabel(fos, label);
+    trmVOSSetOutputPath(vos, Output().c_str());
+    trmVOSSetFlags(vos, TRM_FLAG_REPLACE);
+    EXPECT_EQ(trmListPrinterFiles(fos, vos), TRM_OK) << trmGetLastMessage();
+    trmFreeFOS(fos);
+    trmFreeVOS(vos);
+    std::string job = ReadFile(Output());
+    // Everything after the prolog's date line.
+    auto body = job.find(") def\n", job.find("\n/DATE ("));
+    return body == job.npos ? job : job.substr(body + 6);
+  }
+};
+
+TEST_F(ListingJobTest, AllPatternsListBothFolders) {
+  const std::string both =
+      "\n(mtb/*) (Printer7) true false list&remove\n"
+      "\n(mtbc/*) (Printer7) true false list&remove\n"
+      "\nend_list\n%EOF";
+  EXPECT_EQ(Listing(nullptr, "Printer7"), both);
+  EXPECT_EQ(Listing("", "Printer7"), both);
+  EXPECT_EQ(Listing("*.*", "Printer7"), both);
+  EXPECT_EQ(Listing("/", "Printer7"), both);
+  EXPECT_EQ(Listing(".", "Printer7"), both);
+  EXPECT_EQ(Listing("*.frm", "Printer7"),
+            "\n(*.frm) (Printer7) true false list&remove\nend_list\n%EOF");
+  EXPECT_EQ(Listing("a(b", nullptr), "\n(a\\(b) () true false list&remove\nend_list\n%EOF");
+  std::string job = ReadFile(Output());
+  EXPECT_THAT(job, StartsWith("%!\n%%Title: trmListPrinterFiles\n"));
+  EXPECT_THAT(job, HasSubstr("%%EndComments\n\n" + std::string(trm::JobProlog()) + "\n/DATE ("));
+}
+
+TEST_F(ListingJobTest, ParameterAndOverwriteFailures) {
+  trmFOS* fos = trmNewFOS();
+  trmVOS* vos = trmNewVOS();
+  EXPECT_EQ(trmListPrinterFiles(fos, vos), TRM_INVALID_PARAMETER);
+  EXPECT_STREQ(trmGetLastMessage(), "[trmListPrinterFiles] Invalid parameter. [trmVOS.outputPath]");
+  trmVOSSetOutputPath(vos, "");
+  EXPECT_EQ(trmListPrinterFiles(fos, vos), TRM_INVALID_PARAMETER);
+  EXPECT_STREQ(trmGetLastDetail(), "trmVOS.outputPath");
+
+  WriteFile(Output(), "keep me");
+  trmVOSSetOutputPath(vos, Output().c_str());
+  EXPECT_EQ(trmListPrinterFiles(fos, vos), TRM_OUTPUT_EXISTS);
+  EXPECT_STREQ(trmGetLastMessage(),
+               ("[trmListPrinterFiles] Flag not set to overwrite existing file. [" + Output() + "]")
+                   .c_str());
+  EXPECT_EQ(ReadFile(Output()), "keep me");
+
+  // An output folder that cannot be made: nothing is written anywhere.
+  WriteFile(Path("blocker"), "a file, not a folder");
+  std::string blocked = Path("blocker/sub/job.ps").string();
+  trmVOSSetOutputPath(vos, blocked.c_str());
+  EXPECT_EQ(trmListPrinterFiles(fos, vos), TRM_WRITE_PROBLEM);
+  EXPECT_STREQ(trmGetLastDetail(), blocked.c_str());
+  trmFreeFOS(fos);
+  trmFreeVOS(vos);
+}
+
+}  // namespace
+}  // namespace trm_test

@@ -1,0 +1,34 @@
+#include "stream/wildcard.h"
+
+#include <string>
+
+#include "platform/file_layer.h"
+
+namespace trm {
+namespace {
+
+bool HasWildcard(std::string_view text) { return text.find_first_of("*?[]") != text.npos; }
+
+std::string Folded(std::string_view text) {
+  std::string folded(text);
+  for (char& c : folded) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return folded;
+}
+
+}  // namespace
+
+bool WildcardMatch(std::string_view a, std::string_view b) {
+  std::string left = Folded(a);
+  std::string right = Folded(b);
+  if (HasWildcard(left)) return platform::WildMatch(right.c_str(), left.c_str()) == 1;
+  if (HasWildcard(right)) return platform::WildMatch(left.c_str(), right.c_str()) == 1;
+  return left == right;
+}
+
+bool IsAllPattern(std::string_view text) {
+  return text.find_first_not_of("*/\\.") == text.npos;
+}
+
+}  // namespace trm
