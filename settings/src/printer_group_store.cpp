@@ -1,0 +1,173 @@
+#include "settings/printer_group_store.h"
+
+#include <algorithm>
+
+#include "settings/settings_file.h"
+#include "settings/settings_keys.h"
+
+namespace settings {
+
+namespace {
+
+char AsciiLower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool EqualIgnoringCase(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return AsciiLower(x) == AsciiLower(y);
+         });
+}
+
+bool IsTrailingSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+// Characters, not bytes: a UTF-8 continuation byte does not start a character.
+std::size_t CharacterCount(const std::string& text) {
+  return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  }));
+}
+
+bool IsGroupNameCharacter(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+}
+
+wxString GroupKey(const std::string& groupName) {
+  return wxString::FromUTF8(groupName);
+}
+
+}  // namespace
+
+GroupNameResult CheckGroupName(const std::string& typed, const std::vector<std::string>& groups,
+                               const PrinterNamePredicate& isInstalledPrinter) {
+  GroupNameResult result;
+  result.name = typed;
+  while (!result.name.empty() && IsTrailingSpace(result.name.back())) result.name.pop_back();
+  const std::string& name = result.name;
+  if (name.empty()) {
+    result.check = GroupNameCheck::kEmpty;
+  } else if (CharacterCount(name) > kMaxGroupNameLength) {
+    result.check = GroupNameCheck::kTooLong;
+  } else if (isInstalledPrinter && isInstalledPrinter(name)) {
+    result.check = GroupNameCheck::kPrinterName;
+  } else if (std::any_of(groups.begin(), groups.end(),
+                         [&](const std::string& g) { return EqualIgnoringCase(g, name); })) {
+    result.check = GroupNameCheck::kExists;
+  } else if (!std::all_of(name.begin(), name.end(), IsGroupNameCharacter)) {
+    result.check = GroupNameCheck::kBadCharacter;
+  } else {
+    result.check = GroupNameCheck::kAccepted;
+  }
+  return result;
+}
+
+std::string GroupNameMessage(const GroupNameResult& result) {
+  switch (result.check) {
+    case GroupNameCheck::kTooLong:
+      return "Please limit the printer group name to at most 32 characters.";
+    case GroupNameCheck::kPrinterName:
+      return "Group name cannot be the same as a printer name.\n\n" + result.name;
+    case GroupNameCheck::kExists:
+      return "The group already exists.\n\n" + result.name;
+    case GroupNameCheck::kBadCharacter:
+      return "Printer group name may only contain underscore, and alphanumeric characters.";
+    case GroupNameCheck::kAccepted:
+    case GroupNameCheck::kEmpty:
+      break;
+  }
+  return {};
+}
+
+std::string BuildGroupValue(const std::vector<std::string>& members) {
+  std::string value;
+  for (const std::string& member : members) {
+    if (value.size() > kGroupValueSoftLimit) break;
+    if (!value.empty()) value += ',';
+    value += member;
+  }
+  return value;
+}
+
+std::vector<std::string> SplitGroupValue(const std::string& value) {
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  while (start <= value.size()) {
+    const std::size_t comma = std::min(value.find(',', start), value.size());
+    if (comma > start) parts.push_back(value.substr(start, comma - start));
+    start = comma + 1;
+  }
+  return parts;
+}
+
+std::vector<std::string> ListGroups(const std::string& settingsFile) {
+  std::vector<std::string> names;
+  PrinterGroupsFile file(settingsFile);
+  if (!file.found()) return names;
+  wxString entry;
+  long cookie = 0;
+  for (bool more = file.GetFirstEntry(entry, cookie); more;
+       more = file.GetNextEntry(entry, cookie)) {
+    names.push_back(entry.utf8_string());
+  }
+  return names;
+}
+
+std::vector<std::string> ReadGroupMembers(const std::string& groupName,
+                                          const std::string& settingsFile) {
+  PrinterGroupsFile file(settingsFile);
+  std::string value;
+  if (groupName.empty() || !ReadText(file, groupName, value)) return {};
+  return SplitGroupValue(value);
+}
+
+GroupAddResult AddGroup(const std::string& typedName,
+                        const PrinterNamePredicate& isInstalledPrinter,
+                        const std::string& settingsFile) {
+  GroupAddResult result;
+  PrinterGroupsFile file(settingsFile);
+  result.name = CheckGroupName(typedName, ListGroups(settingsFile), isInstalledPrinter);
+  if (result.name.check != GroupNameCheck::kAccepted) {
+    result.status = GroupStoreStatus::kRefused;
+  } else if (!file.found()) {
+    result.status = GroupStoreStatus::kNoSettingsFile;
+  } else if (!WriteText(file, result.name.name, {}) || !file.Flush()) {
+    result.status = GroupStoreStatus::kWriteFailed;
+  } else {
+    result.status = GroupStoreStatus::kOk;
+  }
+  return result;
+}
+
+GroupStoreStatus SetGroupMembers(const std::string& groupName,
+                                 const std::vector<std::string>& members,
+                                 const std::string& settingsFile) {
+  PrinterGroupsFile file(settingsFile);
+  if (!file.found()) return GroupStoreStatus::kNoSettingsFile;
+  if (groupName.empty() || !file.HasEntry(GroupKey(groupName))) {
+    return GroupStoreStatus::kNoSuchGroup;
+  }
+  if (!WriteText(file, groupName, BuildGroupValue(members)) || !file.Flush()) {
+    return GroupStoreStatus::kWriteFailed;
+  }
+  return GroupStoreStatus::kOk;
+}
+
+GroupStoreStatus RemoveGroup(const std::string& groupName, const std::string& settingsFile) {
+  PrinterGroupsFile file(settingsFile);
+  if (!file.found()) return GroupStoreStatus::kNoSettingsFile;
+  if (groupName.empty() || !file.HasEntry(GroupKey(groupName))) {
+    return GroupStoreStatus::kNoSuchGroup;
+  }
+  if (!file.DeleteEntry(GroupKey(groupName), true) || !file.Flush()) {
+    return GroupStoreStatus::kWriteFailed;
+  }
+  return GroupStoreStatus::kOk;
+}
+
+std::string RemoveGroupMessage(const std::string& groupName) {
+  return "Problem removing the selected group.\n\n" + groupName;
+}
+
+}  // namespace settings
