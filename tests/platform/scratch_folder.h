@@ -1,5 +1,6 @@
 #pragma once
-// A private folder for one test, removed with everything in it when the test ends.
+// A private folder for one test, removed with everything in it when the test ends; the
+// current directory the test started in is restored first.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -18,12 +19,15 @@ class ScratchFolder {
     std::string name = "km_platform_";
     name += info ? info->name() : "test";
     name += "_" + std::to_string(getpid());
+    std::error_code ignored;
+    startCwd_ = std::filesystem::current_path(ignored);
     path_ = std::filesystem::temp_directory_path() / name;
     std::filesystem::remove_all(path_);
     std::filesystem::create_directories(path_);
   }
   ~ScratchFolder() {
     std::error_code ignored;
+    if (!startCwd_.empty()) std::filesystem::current_path(startCwd_, ignored);
     std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
                                  std::filesystem::perm_options::add, ignored);
     std::filesystem::remove_all(path_, ignored);
@@ -36,6 +40,7 @@ class ScratchFolder {
 
  private:
   std::filesystem::path path_;
+  std::filesystem::path startCwd_;
 };
 
 inline void WriteFile(const std::string& path, std::string_view bytes) {
