@@ -58,7 +58,7 @@ TEST_F(FileJobTest, LoaderWritesOneRecordPerFile) {
   EXPECT_THAT(job, HasSubstr("%%EndComments\n\n" + std::string(trm::JobProlog()) + "\n/DATE ("));
 
   std::string aLine;
-  for (int i = 0; i < 128; ++i) aLine += "5sdq,";  // "AAAA" in ASCII85
+  for (int i = 0; i < 128; ++i) aLine += "5s[e&";  // "AAAA" in ASCII85
   std::string zeros(128, 'z');
   EXPECT_EQ(Body(),
             "\n\n0 (mtbc/formlib/logo.frm) (Printer7) true false load_file\n" + aLine + "\n~>\n" +

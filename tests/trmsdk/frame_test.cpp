@@ -74,7 +74,8 @@ TEST_F(FrameTest, RecordSettersRefuseAndNormalise) {
   EXPECT_EQ(trmPPSAddResource(pps, "*.frm"), 1);
   EXPECT_EQ(trmPPSAddResource(pps, "LOGO.FRM"), 0);
   EXPECT_EQ(trmPPSAddResource(pps, "logo.jpg"), 1);
-  EXPECT_EQ(trmPPSGetResourceCount(pps), 2);
+  EXPECT_EQ(trmPPSAddResource(pps, "*.jpg"), 1);
+  EXPECT_EQ(trmPPSGetResourceCount(pps), 3);
   trmAddFlags(pps, 0x10);
   trmAddFlags(pps, 0x4000);
   EXPECT_EQ(trmGetFlags(pps), 0x4010u);
@@ -110,6 +111,9 @@ TEST_F(FrameTest, FileRecordListsStayParallel) {
 
   EXPECT_EQ(trmFOSAddRemoveFile(fos, "*.frm"), 1);
   EXPECT_EQ(trmFOSAddRemoveFile(fos, "a.FRM"), 0);
+  EXPECT_EQ(trmFOSAddRemoveFile(fos, "A*.frm"), 0);
+  // A broader pattern after a narrower one is a new entry, not a duplicate.
+  EXPECT_EQ(trmFOSAddRemoveFile(fos, "*"), 1);
   EXPECT_EQ(trmFOSAddRemoveFile(fos, nullptr), 0);
   EXPECT_EQ(trmFOSAddFont(fos, Path("res/none.pfa").c_str()), 0);
   EXPECT_EQ(trmFOSAddFont(fos, logo.c_str()), 1);

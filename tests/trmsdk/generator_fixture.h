@@ -44,7 +44,9 @@ class GeneratorTest : public ::testing::Test {
     savedTmp_ = tmp ? tmp : "";
     hadTmp_ = tmp != nullptr;
     setenv("TMPDIR", (root_ / "tmp").c_str(), 1);
-    if (startGenerator_) ASSERT_EQ(trmInitialize(), TRM_OK);
+    if (startGenerator_) {
+      ASSERT_EQ(trmInitialize(), TRM_OK);
+    }
   }
 
   void TearDown() override {

@@ -55,6 +55,10 @@ TEST(Wildcards, SymmetricFoldedMatchAndAllPattern) {
   EXPECT_FALSE(trm::WildcardMatch("abc", "abd"));
   EXPECT_TRUE(trm::WildcardMatch("a1", "a[0-9]"));
   EXPECT_FALSE(trm::WildcardMatch("a1", "a[^0-9]"));
+  EXPECT_TRUE(trm::IsCoveredBy("A.FRM", "*.frm"));
+  EXPECT_TRUE(trm::IsCoveredBy("x.frm", "X.FRM"));
+  EXPECT_FALSE(trm::IsCoveredBy("*", "logo.frm"));
+  EXPECT_FALSE(trm::IsCoveredBy("*.frm", "a.frm"));
   for (const char* all : {"", "*", "*.*", "/", ".", "\\", "*/*"}) {
     EXPECT_TRUE(trm::IsAllPattern(all)) << all;
   }

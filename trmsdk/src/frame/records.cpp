@@ -35,9 +35,9 @@ int SetDirectory(OptionalText& field, const char* value) {
   return 1;
 }
 
-bool AnyMatches(const OptionalList& list, const char* name) {
+bool AlreadyCovered(const OptionalList& list, const char* name) {
   return list && std::any_of(list->begin(), list->end(), [name](const std::string& entry) {
-           return trm::WildcardMatch(entry, name);
+           return trm::IsCoveredBy(name, entry);
          });
 }
 
@@ -110,7 +110,7 @@ const char* trmPPSGetSubmissionFile(const trmPPS* pps) {
   return pps ? Get(pps->submissionFile) : nullptr;
 }
 int trmPPSAddResource(trmPPS* pps, const char* name) {
-  if (!pps || !name || AnyMatches(pps->selectedResources, name)) return 0;
+  if (!pps || !name || AlreadyCovered(pps->selectedResources, name)) return 0;
   if (!pps->selectedResources) pps->selectedResources.emplace();
   pps->selectedResources->emplace_back(name);
   return 1;
@@ -190,7 +190,7 @@ const char* trmFOSGetPrinterFile(const trmFOS* fos, int index) {
   return fos ? ListItem(fos->printerFilesList, index) : nullptr;
 }
 int trmFOSAddRemoveFile(trmFOS* fos, const char* name) {
-  if (!fos || !name || AnyMatches(fos->removeFilesList, name)) return 0;
+  if (!fos || !name || AlreadyCovered(fos->removeFilesList, name)) return 0;
   if (!fos->removeFilesList) fos->removeFilesList.emplace();
   fos->removeFilesList->emplace_back(name);
   return 1;

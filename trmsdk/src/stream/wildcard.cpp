@@ -27,6 +27,13 @@ bool WildcardMatch(std::string_view a, std::string_view b) {
   return left == right;
 }
 
+bool IsCoveredBy(std::string_view name, std::string_view entry) {
+  std::string folded = Folded(name);
+  std::string pattern = Folded(entry);
+  if (HasWildcard(pattern)) return platform::WildMatch(folded.c_str(), pattern.c_str()) == 1;
+  return folded == pattern;
+}
+
 bool IsAllPattern(std::string_view text) {
   return text.find_first_not_of("*/\\.") == text.npos;
 }

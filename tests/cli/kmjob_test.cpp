@@ -1,0 +1,124 @@
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <gmock/gmock.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string Slurp(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class KmjobTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("km_cli_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+            "_" + std::to_string(getpid()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  Outcome Kmjob(std::vector<std::string> arguments) {
+    std::string out = (dir_ / "stdout").string();
+    std::string err = (dir_ / "stderr").string();
+    pid_t child = fork();
+    if (child == 0) {
+      if (!freopen(out.c_str(), "w", stdout) || !freopen(err.c_str(), "w", stderr)) _exit(127);
+      if (chdir(dir_.c_str()) != 0) _exit(127);
+      std::vector<char*> argv{const_cast<char*>(KMJOB_PATH)};
+      for (auto& a : arguments) argv.push_back(a.data());
+      argv.push_back(nullptr);
+      execv(KMJOB_PATH, argv.data());
+      _exit(127);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(out), Slurp(err)};
+  }
+
+  std::string File(const std::string& name, const std::string& bytes) {
+    fs::path path = dir_ / name;
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path.string();
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(KmjobTest, LoadFilesNamesFilesAndMapsExitStatus) {
+  std::string logo = File("formlib/logo.frm", "logo");
+  std::string odd = File("a=b.txt", "x");
+  std::string job = (dir_ / "job.ps").string();
+  Outcome ok = Kmjob({"load-files", logo, odd, odd + "=mtbc/mislib/renamed", "--keep-existing", "--hex",
+                  "--label", "P1", "--output", job});
+  ASSERT_EQ(ok.status, 0) << ok.err;
+  EXPECT_EQ(ok.out, job + "\n");
+  std::string text = Slurp(job);
+  EXPECT_THAT(text, HasSubstr("\n\n4 (mtbc/formlib/logo.frm) (P1) false false load_file\n6C6F676F"));
+  // The same local file twice keeps one entry under its last printer name.
+  EXPECT_THAT(text, HasSubstr("\n\n1 (mtbc/mislib/renamed) (P1) false false load_file\n78"));
+  EXPECT_THAT(text, Not(HasSubstr("(mtbc/mislib/a=b.txt)")));
+
+  Outcome exists = Kmjob({"load-files", logo, "--output", job});
+  EXPECT_EQ(exists.status, 2);
+  EXPECT_THAT(exists.err, HasSubstr("Flag not set to overwrite existing file. [" + job + "]"));
+  EXPECT_EQ(Kmjob({"load-files", logo, "--output", job, "--overwrite"}).status, 0);
+  EXPECT_THAT(Slurp(job), HasSubstr("(mtbc/formlib/logo.frm) () false true load_file"));
+
+  Outcome missing = Kmjob({"load-files", (dir_ / "nope.frm").string(), "--output", job + "2"});
+  EXPECT_EQ(missing.status, 3);
+  EXPECT_THAT(missing.err, HasSubstr("Cannot locate source file."));
+  EXPECT_FALSE(fs::exists(job + "2"));
+
+  Outcome noOutput = Kmjob({"load-files", logo});
+  EXPECT_EQ(noOutput.status, 17);
+  EXPECT_THAT(noOutput.err, HasSubstr("[trmVOS.outputPath]"));
+  Outcome noFiles = Kmjob({"load-files", "--output", job + "3"});
+  EXPECT_EQ(noFiles.status, 17);
+}
+
+TEST_F(KmjobTest, OtherCommandsAndUsage) {
+  std::string job = (dir_ / "list.ps").string();
+  ASSERT_EQ(Kmjob({"list-files", "--pattern=*.frm", "--output", job}).status, 0);
+  EXPECT_THAT(Slurp(job), HasSubstr("\n(*.frm) () true false list&remove\nend_list\n%EOF"));
+
+  std::string removal = (dir_ / "remove.ps").string();
+  ASSERT_EQ(Kmjob({"remove-files", "a.frm", "--status-page", "--output", removal}).status, 0);
+  EXPECT_THAT(Slurp(removal), HasSubstr("(a.frm) () true true list&remove\n\nend_list\n%EOF"));
+
+  std::string bad = File("bad.pfa", "no name here\n");
+  Outcome font = Kmjob({"load-fonts", bad, "--output", (dir_ / "f.ps").string()});
+  EXPECT_EQ(font.status, 19);
+  EXPECT_THAT(font.err, HasSubstr("Cannot obtain the font name from the font file. [" + bad + "]"));
+
+  EXPECT_EQ(Kmjob({"frobnicate"}).status, 64);
+  EXPECT_EQ(Kmjob({"list-files", "--bogus"}).status, 64);
+  EXPECT_EQ(Kmjob({"list-files", "--output"}).status, 64);
+  Outcome help = Kmjob({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_THAT(help.out, HasSubstr("kmjob load-files LOCAL[=PRINTERNAME]..."));
+  EXPECT_THAT(Kmjob({"--version"}).out, HasSubstr("TRMSDK 1.9.3"));
+}
+
+}  // namespace
