@@ -74,7 +74,9 @@ int RunJob(const CommandLine& line, const std::function<int(trmFOS*)>& fill,
 
 }  // namespace
 
-int ExitStatusOf(int statusCode) { return statusCode == TRM_OK ? 0 : statusCode - 1000; }
+int ExitStatusOf(int statusCode) {
+  return statusCode == TRM_OK ? 0 : statusCode - 1000;
+}
 
 int ListFilesCommand(const CommandLine& line) {
   auto fill = [&](trmFOS* fos) {

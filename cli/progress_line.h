@@ -1,7 +1,8 @@
 #pragma once
+#include <unistd.h>
+
 #include <cstdio>
 #include <string>
-#include <unistd.h>
 
 namespace kmjob {
 

@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -7,8 +8,6 @@
 #include <fstream>
 #include <string>
 #include <vector>
-
-#include <gmock/gmock.h>
 
 namespace {
 
@@ -30,9 +29,10 @@ std::string Slurp(const fs::path& path) {
 class KmjobTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("km_cli_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
-            "_" + std::to_string(getpid()));
+    dir_ =
+        fs::temp_directory_path() /
+        ("km_cli_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+         "_" + std::to_string(getpid()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
   }
@@ -70,12 +70,13 @@ TEST_F(KmjobTest, LoadFilesNamesFilesAndMapsExitStatus) {
   std::string logo = File("formlib/logo.frm", "logo");
   std::string odd = File("a=b.txt", "x");
   std::string job = (dir_ / "job.ps").string();
-  Outcome ok = Kmjob({"load-files", logo, odd, odd + "=mtbc/mislib/renamed", "--keep-existing", "--hex",
-                  "--label", "P1", "--output", job});
+  Outcome ok = Kmjob({"load-files", logo, odd, odd + "=mtbc/mislib/renamed", "--keep-existing",
+                      "--hex", "--label", "P1", "--output", job});
   ASSERT_EQ(ok.status, 0) << ok.err;
   EXPECT_EQ(ok.out, job + "\n");
   std::string text = Slurp(job);
-  EXPECT_THAT(text, HasSubstr("\n\n4 (mtbc/formlib/logo.frm) (P1) false false load_file\n6C6F676F"));
+  EXPECT_THAT(text,
+              HasSubstr("\n\n4 (mtbc/formlib/logo.frm) (P1) false false load_file\n6C6F676F"));
   // The same local file twice keeps one entry under its last printer name.
   EXPECT_THAT(text, HasSubstr("\n\n1 (mtbc/mislib/renamed) (P1) false false load_file\n78"));
   EXPECT_THAT(text, Not(HasSubstr("(mtbc/mislib/a=b.txt)")));

@@ -1,6 +1,6 @@
-#include <string>
-
 #include <gmock/gmock.h>
+
+#include <string>
 
 #include "generator_fixture.h"
 #include "stream/job_prolog.h"
@@ -60,10 +60,10 @@ TEST_F(FileJobTest, LoaderWritesOneRecordPerFile) {
   std::string aLine;
   for (int i = 0; i < 128; ++i) aLine += "5s[e&";  // "AAAA" in ASCII85
   std::string zeros(128, 'z');
-  EXPECT_EQ(Body(),
-            "\n\n0 (mtbc/formlib/logo.frm) (Printer7) true false load_file\n" + aLine + "\n~>\n" +
-                "\n\n0 (mtbc/mislib/zero \\(1\\).bin) (Printer7) true false load_file\n" + zeros +
-                "\n!!~>\n" + "\nend_list\n%EOF");
+  EXPECT_EQ(Body(), "\n\n0 (mtbc/formlib/logo.frm) (Printer7) true false load_file\n" + aLine +
+                        "\n~>\n" +
+                        "\n\n0 (mtbc/mislib/zero \\(1\\).bin) (Printer7) true false load_file\n" +
+                        zeros + "\n!!~>\n" + "\nend_list\n%EOF");
   // No lock and no scratch file remain.
   EXPECT_TRUE(fs::is_empty(Path("tmp")));
   EXPECT_EQ(std::distance(fs::directory_iterator(Path("out")), fs::directory_iterator()), 1);
@@ -92,9 +92,11 @@ TEST_F(FileJobTest, LoaderHexReplaceAndEpsStrip) {
     std::snprintf(digits, sizeof digits, "%.2X", c);
     hexPs += digits;
   }
-  EXPECT_EQ(Body(), "\n\n3 (abc) () false true load_file\n01ABFF"
-                    "\n\n" + std::to_string(postscript.size()) +
-                        " (pic.eps) () false true load_file\n" + hexPs + "\n%EOF");
+  EXPECT_EQ(Body(),
+            "\n\n3 (abc) () false true load_file\n01ABFF"
+            "\n\n" +
+                std::to_string(postscript.size()) + " (pic.eps) () false true load_file\n" + hexPs +
+                "\n%EOF");
 }
 
 TEST_F(FileJobTest, LoaderFailuresLeaveNoOutput) {

@@ -1,10 +1,9 @@
 #include <fcntl.h>
+#include <gmock/gmock.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <string>
-
-#include <gmock/gmock.h>
 
 #include "frame/lock_file.h"
 #include "generator_fixture.h"
@@ -31,8 +30,7 @@ TEST_F(FrameTest, LifecycleCodesAndMessages) {
   ASSERT_EQ(trmInitialize(), TRM_OK);
   EXPECT_STREQ(trmGetLastMessage(), "Task completes successfully.");
   EXPECT_EQ(trmInitialize(), TRM_ALREADY_INITIALIZED);
-  EXPECT_STREQ(trmGetLastMessage(),
-               "[trmInitialize] TRMSDK library is already initialized.");
+  EXPECT_STREQ(trmGetLastMessage(), "[trmInitialize] TRMSDK library is already initialized.");
   EXPECT_STREQ(trmGetLastDetail(), "");
   EXPECT_STREQ(trmGetVersion(), "TRMSDK 1.9.3");
 
@@ -141,7 +139,7 @@ TEST_F(FrameTest, DebugLogOnlyWhenItsFileExists) {
   EXPECT_THAT(log, HasSubstr(": [trmListPrinterFiles] Invalid parameter. [trmVOS.outputPath]\r\n"));
   EXPECT_THAT(log, HasSubstr(": [trmListPrinterFiles] START\r\n"));
   EXPECT_THAT(log, HasSubstr(": [trmListPrinterFiles] Task completes successfully. [" + Output() +
-                                 "]\r\n"));
+                             "]\r\n"));
   EXPECT_THAT(log, HasSubstr(": [trmFinished] START\r\n"));
   // Its lock is gone once the line is written.
   EXPECT_TRUE(fs::is_empty(Path("tmp")));

@@ -2,6 +2,7 @@
 // Each test gets its own folder as working directory and temporary folder, and a started
 // generator; files are written and read back through small helpers.
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -9,8 +10,6 @@
 #include <fstream>
 #include <string>
 #include <string_view>
-
-#include <gtest/gtest.h>
 
 #include "trm.h"
 

@@ -1,7 +1,7 @@
+#include <gmock/gmock.h>
+
 #include <regex>
 #include <string>
-
-#include <gmock/gmock.h>
 
 #include "generator_fixture.h"
 #include "stream/job_prolog.h"
@@ -91,8 +91,9 @@ TEST(JobText, HeaderPrologDateAndCommands) {
   std::regex date("\n/DATE \\(\\d\\d/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d\\) def\n");
   EXPECT_TRUE(std::regex_match(prolog.substr(trm::JobProlog().size()), date));
 
-  EXPECT_EQ(trm::LoadFileCommand(0, "mtbc/formlib/a(1).frm", trm::LoadParameters("P7", true, false)),
-            "\n\n0 (mtbc/formlib/a\\(1\\).frm) (P7) true false load_file\n");
+  EXPECT_EQ(
+      trm::LoadFileCommand(0, "mtbc/formlib/a(1).frm", trm::LoadParameters("P7", true, false)),
+      "\n\n0 (mtbc/formlib/a\\(1\\).frm) (P7) true false load_file\n");
   EXPECT_EQ(trm::ListRemoveCommand("*.frm", "P7", false, true),
             "(*.frm) (P7) false true list&remove");
   EXPECT_EQ(trm::AutoStartCommand("P7", true, '0'), "\n(P7) true 0 auto_start");

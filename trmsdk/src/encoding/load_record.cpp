@@ -16,8 +16,8 @@ constexpr std::size_t kLoadRecordLineBytes = 512;
 int WriteDiskLoadRecord(const JobContext& context, std::span<const unsigned char> data,
                         std::string_view printerName, std::string_view parameters, bool hex) {
   auto stripped = StripDosEps(data);
-  std::span<const unsigned char> payload = stripped ? std::span<const unsigned char>(*stripped)
-                                                    : data;
+  std::span<const unsigned char> payload =
+      stripped ? std::span<const unsigned char>(*stripped) : data;
   long long count = hex ? static_cast<long long>(payload.size()) : 0;
   int code = context.Section(LoadFileCommand(count, printerName, parameters));
   if (code != TRM_OK) return code;

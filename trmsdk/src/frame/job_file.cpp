@@ -39,7 +39,9 @@ bool JobWriter::Write(std::string_view text) {
   return file_ && std::fwrite(text.data(), 1, text.size(), file_.get()) == text.size();
 }
 
-bool JobWriter::Flush() { return file_ && std::fflush(file_.get()) == 0; }
+bool JobWriter::Flush() {
+  return file_ && std::fflush(file_.get()) == 0;
+}
 
 bool JobWriter::Commit() {
   if (!file_) return false;

@@ -16,7 +16,9 @@ LibraryState& State() {
   return state;
 }
 
-bool IsInitialised() { return State().initialised.load(); }
+bool IsInitialised() {
+  return State().initialised.load();
+}
 
 }  // namespace trm
 
@@ -67,4 +69,6 @@ extern "C" const char* trmGetLastDetail(void) {
   return state.initialised ? state.lastDetail.c_str() : nullptr;
 }
 
-extern "C" const char* trmGetVersion(void) { return trm::kVersionText; }
+extern "C" const char* trmGetVersion(void) {
+  return trm::kVersionText;
+}

@@ -88,8 +88,8 @@ bool LockFile::RemoveIfStale() {
   long owner = 0;
   std::from_chars(buffer, buffer + got, owner);
   if (got == 0) {
-    auto age = std::chrono::system_clock::now() -
-               std::chrono::system_clock::from_time_t(before.st_mtime);
+    auto age =
+        std::chrono::system_clock::now() - std::chrono::system_clock::from_time_t(before.st_mtime);
     if (age < kEmptyLockGrace) return false;
   } else if (ProcessRuns(owner)) {
     return false;

@@ -12,7 +12,9 @@
 
 namespace {
 
-const char* Get(const OptionalText& text) { return text ? text->c_str() : nullptr; }
+const char* Get(const OptionalText& text) {
+  return text ? text->c_str() : nullptr;
+}
 
 int Set(OptionalText& field, const char* value) {
   if (value == nullptr) return 0;
@@ -66,8 +68,12 @@ int Free(Record* record) {
 
 extern "C" {
 
-trmPPS* trmNewPPS(void) { return New<trmPPS>(); }
-int trmFreePPS(trmPPS* pps) { return Free(pps); }
+trmPPS* trmNewPPS(void) {
+  return New<trmPPS>();
+}
+int trmFreePPS(trmPPS* pps) {
+  return Free(pps);
+}
 
 int trmPPSSetProject(trmPPS* pps, const char* folder, const char* project) {
   if (!pps || !folder || !project) return 0;
@@ -75,7 +81,9 @@ int trmPPSSetProject(trmPPS* pps, const char* folder, const char* project) {
   pps->projectName = project;
   return 1;
 }
-const char* trmPPSGetFolderName(const trmPPS* pps) { return pps ? Get(pps->folderName) : nullptr; }
+const char* trmPPSGetFolderName(const trmPPS* pps) {
+  return pps ? Get(pps->folderName) : nullptr;
+}
 const char* trmPPSGetProjectName(const trmPPS* pps) {
   return pps ? Get(pps->projectName) : nullptr;
 }
@@ -96,13 +104,21 @@ int trmPPSSetMode(trmPPS* pps, int mode) {
   pps->processingMode = mode;
   return 1;
 }
-int trmPPSGetMode(const trmPPS* pps) { return pps ? pps->processingMode : 0; }
+int trmPPSGetMode(const trmPPS* pps) {
+  return pps ? pps->processingMode : 0;
+}
 int trmPPSSetKORAPath(trmPPS* pps, const char* path) {
   return pps ? SetDirectory(pps->KORAPath, path) : 0;
 }
-const char* trmPPSGetKORAPath(const trmPPS* pps) { return pps ? Get(pps->KORAPath) : nullptr; }
-int trmPPSSetStubPath(trmPPS* pps, const char* path) { return pps ? Set(pps->stubPath, path) : 0; }
-const char* trmPPSGetStubPath(const trmPPS* pps) { return pps ? Get(pps->stubPath) : nullptr; }
+const char* trmPPSGetKORAPath(const trmPPS* pps) {
+  return pps ? Get(pps->KORAPath) : nullptr;
+}
+int trmPPSSetStubPath(trmPPS* pps, const char* path) {
+  return pps ? Set(pps->stubPath, path) : 0;
+}
+const char* trmPPSGetStubPath(const trmPPS* pps) {
+  return pps ? Get(pps->stubPath) : nullptr;
+}
 int trmPPSSetSubmissionFile(trmPPS* pps, const char* path) {
   return pps ? Set(pps->submissionFile, path) : 0;
 }
@@ -134,25 +150,43 @@ int trmPPSSetPageRange(trmPPS* pps, int mode, int first, int last) {
   pps->lastPage = last;
   return 1;
 }
-int trmPPSGetPageRangeMode(const trmPPS* pps) { return pps ? pps->pageRangeMode : 0; }
-int trmPPSGetFirstPage(const trmPPS* pps) { return pps ? pps->firstPage : 0; }
-int trmPPSGetLastPage(const trmPPS* pps) { return pps ? pps->lastPage : 0; }
+int trmPPSGetPageRangeMode(const trmPPS* pps) {
+  return pps ? pps->pageRangeMode : 0;
+}
+int trmPPSGetFirstPage(const trmPPS* pps) {
+  return pps ? pps->firstPage : 0;
+}
+int trmPPSGetLastPage(const trmPPS* pps) {
+  return pps ? pps->lastPage : 0;
+}
 
-trmVOS* trmNewVOS(void) { return New<trmVOS>(); }
-int trmFreeVOS(trmVOS* vos) { return Free(vos); }
+trmVOS* trmNewVOS(void) {
+  return New<trmVOS>();
+}
+int trmFreeVOS(trmVOS* vos) {
+  return Free(vos);
+}
 int trmVOSSetOutputPath(trmVOS* vos, const char* path) {
   return vos ? Set(vos->outputPath, path) : 0;
 }
-const char* trmVOSGetOutputPath(const trmVOS* vos) { return vos ? Get(vos->outputPath) : nullptr; }
+const char* trmVOSGetOutputPath(const trmVOS* vos) {
+  return vos ? Get(vos->outputPath) : nullptr;
+}
 int trmVOSSetFlags(trmVOS* vos, unsigned int flags) {
   if (!vos) return 0;
   vos->flags = flags;
   return 1;
 }
-unsigned int trmVOSGetFlags(const trmVOS* vos) { return vos ? vos->flags : 0; }
+unsigned int trmVOSGetFlags(const trmVOS* vos) {
+  return vos ? vos->flags : 0;
+}
 
-trmFOS* trmNewFOS(void) { return New<trmFOS>(); }
-int trmFreeFOS(trmFOS* fos) { return Free(fos); }
+trmFOS* trmNewFOS(void) {
+  return New<trmFOS>();
+}
+int trmFreeFOS(trmFOS* fos) {
+  return Free(fos);
+}
 int trmFOSSetListPattern(trmFOS* fos, const char* pattern) {
   return fos ? Set(fos->listPattern, pattern) : 0;
 }
@@ -161,8 +195,8 @@ const char* trmFOSGetListPattern(const trmFOS* fos) {
 }
 int trmFOSAddLoadFile(trmFOS* fos, const char* localPath, const char* printerName) {
   if (!fos || !IsExistingFile(localPath)) return 0;
-  std::string printer = printerName && *printerName ? std::string(printerName)
-                                                    : trm::LocalToPrinterName(localPath);
+  std::string printer =
+      printerName && *printerName ? std::string(printerName) : trm::LocalToPrinterName(localPath);
   if (printer.empty()) return 0;
   if (!fos->loadFilesList) fos->loadFilesList.emplace();
   if (!fos->printerFilesList) fos->printerFilesList.emplace();
@@ -199,7 +233,8 @@ int trmFOSAddFont(trmFOS* fos, const char* localPath) {
   if (!fos || !IsExistingFile(localPath)) return 0;
   if (!fos->loadFontsList) fos->loadFontsList.emplace();
   auto& fonts = *fos->loadFontsList;
-  if (std::find(fonts.begin(), fonts.end(), localPath) == fonts.end()) fonts.emplace_back(localPath);
+  if (std::find(fonts.begin(), fonts.end(), localPath) == fonts.end())
+    fonts.emplace_back(localPath);
   return 1;
 }
 int trmFOSSetStatusLabel(trmFOS* fos, const char* label) {
@@ -219,7 +254,9 @@ int trmAddFlags(trmPPS* pps, unsigned int flags) {
   pps->flags |= flags;
   return 1;
 }
-unsigned int trmGetFlags(const trmPPS* pps) { return pps ? pps->flags : 0; }
+unsigned int trmGetFlags(const trmPPS* pps) {
+  return pps ? pps->flags : 0;
+}
 int trmFOSSetFlags(trmFOS* fos, unsigned int flags) {
   if (!fos) return 0;
   fos->flags = flags;
@@ -230,10 +267,16 @@ int trmFOSAddFlags(trmFOS* fos, unsigned int flags) {
   fos->flags |= flags;
   return 1;
 }
-unsigned int trmFOSGetFlags(const trmFOS* fos) { return fos ? fos->flags : 0; }
+unsigned int trmFOSGetFlags(const trmFOS* fos) {
+  return fos ? fos->flags : 0;
+}
 
-trmIOS* trmNewIOS(void) { return New<trmIOS>(); }
-int trmFreeIOS(trmIOS* ios) { return Free(ios); }
+trmIOS* trmNewIOS(void) {
+  return New<trmIOS>();
+}
+int trmFreeIOS(trmIOS* ios) {
+  return Free(ios);
+}
 int trmIOSSetFlags(trmIOS* ios, unsigned int flags) {
   if (!ios) return 0;
   ios->flags = flags;
@@ -244,7 +287,9 @@ int trmIOSAddFlags(trmIOS* ios, unsigned int flags) {
   ios->flags |= flags;
   return 1;
 }
-unsigned int trmIOSGetFlags(const trmIOS* ios) { return ios ? ios->flags : 0; }
+unsigned int trmIOSGetFlags(const trmIOS* ios) {
+  return ios ? ios->flags : 0;
+}
 int trmIOSSetLocalKORADir(trmIOS* ios, const char* path) {
   return ios ? SetDirectory(ios->localKORADir, path) : 0;
 }

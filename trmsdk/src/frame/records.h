@@ -57,6 +57,8 @@ inline const std::string& TextOrEmpty(const OptionalText& text) {
 }
 
 // A text that is set and not empty: what required parameters must be.
-inline bool IsSetText(const OptionalText& text) { return text && !text->empty(); }
+inline bool IsSetText(const OptionalText& text) {
+  return text && !text->empty();
+}
 
 }  // namespace trm

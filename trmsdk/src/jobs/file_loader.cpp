@@ -19,11 +19,12 @@ extern "C" int trmCreateFileLoader(const trmFOS* fos, const trmVOS* vos) {
       fos->loadFilesList->size() != fos->printerFilesList->size()) {
     return trm::MissingParameter(kOperation, "trmFOS.loadFilesList or trmFOS.printerFilesList");
   }
-  if (!vos || !trm::IsSetText(vos->outputPath)) return trm::MissingParameter(kOperation, "trmVOS.outputPath");
+  if (!vos || !trm::IsSetText(vos->outputPath))
+    return trm::MissingParameter(kOperation, "trmVOS.outputPath");
 
   const bool status = fos->flags & TRM_FLAG_STATUS_PAGE;
-  const std::string parameters =
-      trm::LoadParameters(trm::TextOrEmpty(fos->statusLabel), status, fos->flags & TRM_FLAG_REPLACE);
+  const std::string parameters = trm::LoadParameters(trm::TextOrEmpty(fos->statusLabel), status,
+                                                     fos->flags & TRM_FLAG_REPLACE);
   return trm::WriteJob(kOperation, *vos, trm::JobBuild::kSections, [&](const trm::JobContext& job) {
     int code = job.Section(trm::JobHeader(kOperation) + trm::PrologAndDate());
     const auto& locals = *fos->loadFilesList;
@@ -32,8 +33,8 @@ extern "C" int trmCreateFileLoader(const trmFOS* fos, const trmVOS* vos) {
       std::vector<unsigned char> data;
       code = trm::ReadSourceFile(job, locals[i], data);
       if (code == TRM_OK) {
-        code = trm::WriteDiskLoadRecord(job, data, printers[i], parameters,
-                                        fos->flags & TRM_FLAG_HEX);
+        code =
+            trm::WriteDiskLoadRecord(job, data, printers[i], parameters, fos->flags & TRM_FLAG_HEX);
       }
     }
     if (code != TRM_OK) return code;

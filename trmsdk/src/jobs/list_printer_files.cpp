@@ -12,8 +12,8 @@ constexpr std::string_view kOperation = "trmListPrinterFiles";
 
 std::string BuildListing(const trmFOS* fos) {
   const std::string& label = fos ? trm::TextOrEmpty(fos->statusLabel) : std::string();
-  std::string pattern = fos && fos->listPattern && !fos->listPattern->empty() ? *fos->listPattern
-                                                                              : "*";
+  std::string pattern =
+      fos && fos->listPattern && !fos->listPattern->empty() ? *fos->listPattern : "*";
   std::string job = trm::JobHeader(kOperation) + trm::PrologAndDate();
   if (trm::IsAllPattern(pattern)) {
     job += "\n" + trm::ListRemoveCommand("mtb/*", label, true, false) + "\n";

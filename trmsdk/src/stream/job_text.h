@@ -18,7 +18,9 @@ inline constexpr std::string_view kEndList = "\nend_list";
 inline constexpr std::string_view kEndOfFile = "\n%EOF";
 inline constexpr std::string_view kTrailerWithList = "\nend_list\n%EOF";
 
-inline const char* Word(bool value) { return value ? "true" : "false"; }
+inline const char* Word(bool value) {
+  return value ? "true" : "false";
+}
 
 // "(label) status replace": the parameter text of plain load_file records.
 std::string LoadParameters(std::string_view label, bool status, bool replace);

@@ -6,9 +6,9 @@
 namespace trm {
 namespace {
 
-constexpr std::array<std::string_view, 8> kLibraryMarkers{
-    "/formlib/", "/imglib/", "/jdtlib/", "/encoding/",
-    "/mislib/",  "/decomp/", "/demo/",   "/fontlib/"};
+constexpr std::array<std::string_view, 8> kLibraryMarkers{"/formlib/",  "/imglib/", "/jdtlib/",
+                                                          "/encoding/", "/mislib/", "/decomp/",
+                                                          "/demo/",     "/fontlib/"};
 
 constexpr std::array<std::pair<std::string_view, std::string_view>, 11> kExtensionFolders{{
     {"frm", "mtbc/formlib/"},

@@ -22,7 +22,9 @@ std::string EscapePsString(std::string_view text) {
   return escaped;
 }
 
-std::string PsString(std::string_view text) { return "(" + EscapePsString(text) + ")"; }
+std::string PsString(std::string_view text) {
+  return "(" + EscapePsString(text) + ")";
+}
 
 std::string CommentField(std::string_view text) {
   std::string field(text);

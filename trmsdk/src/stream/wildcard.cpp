@@ -7,7 +7,9 @@
 namespace trm {
 namespace {
 
-bool HasWildcard(std::string_view text) { return text.find_first_of("*?[]") != text.npos; }
+bool HasWildcard(std::string_view text) {
+  return text.find_first_of("*?[]") != text.npos;
+}
 
 std::string Folded(std::string_view text) {
   std::string folded(text);
