@@ -1,0 +1,196 @@
+// kmsim in run mode: the disk it shows, the file operators it maps, what it refuses, its
+// report and verdicts.
+
+#include <signal.h>
+#include <sys/file.h>
+
+#include "e2e_fixture.h"
+
+namespace e2e {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+class KmsimRun : public E2eTest {
+ protected:
+  fs::path Job(const std::string& name, std::string_view text) {
+    WriteFile(root_ / name, text);
+    return root_ / name;
+  }
+};
+
+TEST_F(KmsimRun, HelpDocumentsEveryReportRecord) {
+  const Outcome help = RunProgram(root_, KMSIM_PATH, {"--help"});
+  ASSERT_EQ(help.status, 0);
+  for (const char* record :
+       {"listening ", "received ",     "job N",     "added ",  "replaced ", "kept ",
+        "present ",   "missing ",      "removed ",  "listed ", "failed ",   "refused ",
+        "autostart ", "nostart ",      "startjob ", "page ",   "skipped ",  "conflict ",
+        "verdict ok", "verdict error", "stopped"}) {
+    EXPECT_NE(help.out.find(record), std::string::npos) << record;
+  }
+}
+
+TEST_F(KmsimRun, UsageErrors) {
+  const fs::path job = Job("j.ps", "%!\n");
+  EXPECT_EQ(RunProgram(root_, KMSIM_PATH, {job.string()}).status, 2);  // no --disk
+  EXPECT_EQ(Kmsim({}).status, 2);                                      // no job
+  EXPECT_EQ(Kmsim({"--frobnicate", job.string()}).status, 2);
+  EXPECT_EQ(Kmsim({"--timeout", "x", job.string()}).status, 2);
+  EXPECT_EQ(Kmsim({"--listen", "127.0.0.1:0", job.string()}).status, 2);
+  EXPECT_EQ(Kmsim({"--keep-jobs", "k", job.string()}).status, 2);
+}
+
+TEST_F(KmsimRun, FileOperatorsOfAJobActOnTheDisk) {
+  const fs::path job = Job("ops.ps", R"(%!
+(mtb/src/mtbdep) (w) file dup (/KMDEP 42 def) writestring closefile
+(mtb/src/mtbdep) run KMDEP 42 ne { wrong_value } if
+(mtb/src/mtbdep) status { pop pop pop pop } { not_found } ifelse
+(mtb/src/none) status { found_missing_file } if
+(mtb/src/mtbdep) (mtb/src/copy) renamefile
+(mtb/src/copy) (r) file dup 100 string readstring pop exch closefile
+  (/KMDEP 42 def) ne { wrong_content } if
+(mtb/src/gone) (w) file closefile (mtb/src/gone) deletefile
+[ (mtb/*) { dup length string copy } 256 string filenameforall ]
+  dup length 1 ne { wrong_count } if 0 get (mtb/src/copy) ne { wrong_name } if
+true () startjob pop false () startjob pop
+)");
+  const Outcome run = Kmsim({job.string()});
+  EXPECT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_EQ(run.Report("verdict"), Strings{"ok"});
+  EXPECT_EQ(run.Report("startjob"), (Strings{"true", "false"}));
+  EXPECT_EQ(DiskFiles(), Strings{"mtb/src/copy"});
+  EXPECT_EQ(ReadFile(disk_ / "mtb/src/copy"), "/KMDEP 42 def");
+}
+
+TEST_F(KmsimRun, NamesThatLeaveTheDiskAreRefused) {
+  const std::string outside = (root_ / "outside").string();
+  const struct {
+    std::string job;
+    std::string refused;
+    std::string verdict;
+  } cases[] = {
+      {"(../outside) (w) file", "../outside", "error invalidfileaccess file"},
+      {"(" + outside + ") (w) file", outside, "error invalidfileaccess file"},
+      {"(mtb/../../outside) run", "mtb/../../outside", "error invalidfileaccess run"},
+      {"(../outside) status", "../outside", "error invalidfileaccess status"},
+      {"(x) (../outside) renamefile", "../outside", "error invalidfileaccess renamefile"},
+      {"(.kmsim/lock) deletefile", ".kmsim/lock", "error invalidfileaccess deletefile"},
+      {"(../*) {} 100 string filenameforall", "../*", "error invalidfileaccess filenameforall"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.job);
+    const Outcome run = Kmsim({Job("escape.ps", "%!\n" + c.job + "\n").string()});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.Report("refused"), Strings{c.refused});
+    EXPECT_EQ(run.Report("verdict"), Strings{c.verdict});
+    EXPECT_FALSE(fs::exists(root_ / "outside"));
+  }
+  // The interpreter's own operators are confined as well: nothing outside DIR opens.
+  WriteFile(root_ / "secret", "s");
+  const Outcome direct = Kmsim(
+      {Job("direct.ps", "%!\n(" + (root_ / "secret").string() + ") (r) systemdict /file get exec\n")
+           .string()});
+  EXPECT_EQ(direct.status, 1);
+  EXPECT_EQ(direct.Report("verdict"), Strings{"error invalidfileaccess file"});
+  EXPECT_TRUE(fs::exists(disk_ / ".kmsim" / "lock"));
+}
+
+TEST_F(KmsimRun, LoadFileWithAnEscapingNameStoresNothingAndGoesOn) {
+  const fs::path a = Local("a.txt", "A");
+  const fs::path b = Local("b.txt", "B");
+  const fs::path job = MakeJob(
+      "load.kj", {"load-files", a.string() + "=../../escaped", b.string() + "=mtbc/mislib/b.txt"});
+  const Outcome run = Kmsim({job.string()});
+  EXPECT_EQ(run.status, 0) << run.out;
+  EXPECT_EQ(run.Report("refused"), Strings{"../../escaped"});
+  EXPECT_EQ(run.Report("added"), Strings{"mtbc/mislib/b.txt"});
+  EXPECT_EQ(DiskFiles(), Strings{"mtbc/mislib/b.txt"});
+  EXPECT_FALSE(fs::exists(root_ / "escaped"));
+  EXPECT_FALSE(fs::exists(root_.parent_path() / "escaped"));
+}
+
+TEST_F(KmsimRun, ShowsTheDiskAsFolders) {
+  WriteFile(disk_ / "mtbc/formlib/old.frm", "old");
+  WriteFile(disk_ / "mtbc/empty/.keep-me-not", "");
+  fs::create_symlink("/etc", disk_ / "etc");
+  // A file and a folder of the same name cannot both be shown.
+  const fs::path job = Job("tree.ps", R"(%!
+(mtbc/formlib/old.frm) status { pop pop pop pop } { old_file_not_seen } ifelse
+(etc/hostname) status { link_followed } if
+(a) (w) file closefile (a/b) (w) file closefile
+)");
+  const Outcome run = Kmsim({job.string()});
+  EXPECT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_EQ(run.Report("skipped"), Strings{"etc"});
+  EXPECT_EQ(run.Report("conflict"), Strings{"a/b"});
+  EXPECT_TRUE(fs::is_symlink(disk_ / "etc"));
+  EXPECT_EQ(DiskFiles(), (Strings{"a", "mtbc/empty/.keep-me-not", "mtbc/formlib/old.frm"}));
+  EXPECT_TRUE(fs::exists(disk_ / ".kmsim/flat/a%2Fb"));
+  // The stranded file is still on the printer for the next job.
+  const Outcome next =
+      Kmsim({Job("next.ps", "%!\n(a/b) status { pop pop pop pop } { lost } ifelse\n").string()});
+  EXPECT_EQ(next.Report("verdict"), Strings{"ok"}) << next.err;
+}
+
+TEST_F(KmsimRun, VerdictsAndExitStatus) {
+  const fs::path bad = Job("bad.ps", "%!\n1 2 add pop\nnosuchcommand\n");
+  const fs::path good = Job("good.ps", "%!\n(fine) pop\n");
+  const fs::path empty = Job("empty.ps", "");
+  const Outcome run = Kmsim({bad.string(), good.string(), empty.string()});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.Report("verdict"), (Strings{"error undefined nosuchcommand", "ok", "empty"}));
+  EXPECT_EQ(run.Report("job").size(), 3u);
+  EXPECT_EQ(Kmsim({good.string()}).status, 0);
+
+  const Outcome slow = Kmsim({"--timeout", "1", Job("loop.ps", "%!\n{ } loop\n").string()});
+  EXPECT_EQ(slow.status, 1);
+  EXPECT_EQ(slow.Report("verdict"), Strings{"timeout"});
+}
+
+TEST_F(KmsimRun, PagesAsPngAndAsText) {
+  const fs::path job = Job("pages.ps", R"(%!
+/Courier findfont 20 scalefont setfont
+72 700 moveto (first page) show showpage
+72 700 moveto (second page) show showpage
+)");
+  const Outcome png = Kmsim({"--pages", (root_ / "pages").string(), job.string()});
+  ASSERT_EQ(png.status, 0) << png.err;
+  const Strings pages = png.Report("page");
+  ASSERT_EQ(pages.size(), 2u);
+  for (const std::string& page : pages) EXPECT_EQ(ReadFile(page).substr(1, 3), "PNG");
+  EXPECT_EQ(fs::path(pages[1]).filename(), "job1-page2.png");
+
+  const Outcome text =
+      Kmsim({"--pages", (root_ / "text").string(), "--page-format", "text", job.string()});
+  ASSERT_EQ(text.status, 0) << text.err;
+  ASSERT_EQ(text.Report("page").size(), 2u);
+  EXPECT_NE(ReadFile(text.Report("page")[1]).find("second page"), std::string::npos);
+}
+
+TEST_F(KmsimRun, OneKmsimPerDisk) {
+  fs::create_directories(disk_ / ".kmsim");
+  // A second process holding the lock: kmsim refuses to share the disk.
+  const fs::path lock = disk_ / ".kmsim" / "lock";
+  const pid_t holder = fork();
+  if (holder == 0) {
+    const int fd = ::open(lock.c_str(), O_RDWR | O_CREAT, 0644);
+    if (fd < 0 || flock(fd, LOCK_EX) != 0) _exit(1);
+    sleep(30);
+    _exit(0);
+  }
+  Outcome run;
+  for (int i = 0; i < 200; ++i) {
+    run = Kmsim({Job("j.ps", "%!\n").string()});
+    if (run.status == 2) break;
+    usleep(10000);
+  }
+  kill(holder, SIGKILL);
+  waitpid(holder, nullptr, 0);
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("in use"), std::string::npos) << run.err;
+  EXPECT_EQ(Kmsim({Job("j.ps", "%!\n").string()}).status, 0);
+}
+
+}  // namespace
+}  // namespace e2e
