@@ -463,6 +463,9 @@ TEST_F(PrologTest, InterruptedUploadsKeepTheOldFile) {
     std::string record;
   } cases[] = {
       {"ascii85 cut", "\n\n0 (mtbc/a) (P7) true true load_file\n" + a85.substr(0, 3000)},
+      // Whole groups: the filter alone would take the end of the job for the end of data.
+      {"ascii85 cut at a line end",
+       "\n\n0 (mtbc/a) (P7) true true load_file\n" + a85.substr(0, a85.find('\n') + 1)},
       {"ascii85 corrupt", "\n\n0 (mtbc/a) (P7) true true load_file\n" + a85.substr(0, 3000) +
                               "\x01" + a85.substr(3000)},
       {"hex cut", "\n\n" + std::to_string(data.size()) + " (mtbc/a) (P7) true true load_file\n" +
