@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <chrono>
 #include <fstream>
-#include <regex>
 #include <system_error>
 #include <thread>
 
@@ -74,22 +73,22 @@ std::vector<fs::path> PagesOf(const fs::path& dir, int jobNumber) {
 
 // "Error: /ioerror in /load_file" -> "error ioerror load_file"
 std::string ErrorVerdict(const std::string& output) {
-  static const std::regex kError(R"(Error: /(\S+) in (.*))");
-  std::smatch match;
   const std::string::size_type start = output.rfind("Error: /");
   if (start == std::string::npos) return {};
-  const std::string line = output.substr(start, output.find('\n', start) - start);
-  if (!std::regex_match(line, match, kError)) return {};
-  std::string command = match[2].str();
+  std::string line = output.substr(start + 8, output.find('\n', start) - start - 8);
+  const std::string::size_type in = line.find(" in ");
+  if (in == std::string::npos || in == 0) return {};
+  const std::string name = line.substr(0, in);
+  std::string command = line.substr(in + 4);
   if (!command.empty() && command.front() == '/') command.erase(0, 1);
   if (command.size() > 4 && command.rfind("--", 0) == 0 &&
       command.compare(command.size() - 2, 2, "--") == 0) {
     command = command.substr(2, command.size() - 4);
   }
   for (char& c : command) {
-    if (c == ' ' || c == '\t') c = '_';
+    if (c == ' ' || c == '\t' || c == '\r') c = '_';
   }
-  return "error " + match[1].str() + " " + (command.empty() ? "?" : command);
+  return "error " + name + " " + (command.empty() ? "?" : command);
 }
 
 }  // namespace
