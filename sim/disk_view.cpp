@@ -40,9 +40,15 @@ std::string Relative(const fs::path& path, const fs::path& root) {
 
 bool DiskView::Open(const fs::path& dir, std::string& error) {
   std::error_code ec;
-  fs::create_directories(dir, ec);
   root_ = fs::absolute(dir, ec).lexically_normal();
   if (!root_.has_filename()) root_ = root_.parent_path();
+  // The interpreter's sandbox matches permitted paths as patterns; a disk path that is one
+  // would permit more than the disk.
+  if (root_.native().find_first_of("*?[]\\") != std::string::npos) {
+    error = "the disk path must not contain * ? [ ] or \\: " + root_.string();
+    return false;
+  }
+  fs::create_directories(root_, ec);
   if (!EnsureFolder(root_, error) || !EnsureFolder(root_ / ".kmsim", error) ||
       !EnsureFolder(FlatFolder(), error) || !EnsureFolder(WorkFolder(), error) ||
       !EnsureFolder(TempFolder(), error)) {

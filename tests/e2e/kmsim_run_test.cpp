@@ -39,6 +39,10 @@ TEST_F(KmsimRun, UsageErrors) {
   EXPECT_EQ(Kmsim({"--timeout", "x", job.string()}).status, 2);
   EXPECT_EQ(Kmsim({"--listen", "127.0.0.1:0", job.string()}).status, 2);
   EXPECT_EQ(Kmsim({"--keep-jobs", "k", job.string()}).status, 2);
+  // A disk path that the sandbox would read as a pattern is refused before anything is made.
+  const fs::path pattern = root_ / "disk*";
+  EXPECT_EQ(RunProgram(root_, KMSIM_PATH, {"--disk", pattern.string(), job.string()}).status, 2);
+  EXPECT_FALSE(fs::exists(pattern));
 }
 
 TEST_F(KmsimRun, FileOperatorsOfAJobActOnTheDisk) {
