@@ -149,6 +149,7 @@ int Listen(const ListenOptions& options, Session& session, std::FILE* report) {
   std::fprintf(report, "listening %s\n", Describe(reinterpret_cast<sockaddr*>(&bound)).c_str());
   std::fflush(report);
 
+  unsigned connections = 0;
   while (!gStop) {
     pollfd fds[2] = {{listener.Get(), POLLIN, 0}, {wakeRead.Get(), POLLIN, 0}};
     if (::poll(fds, 2, -1) < 0) {
@@ -164,21 +165,31 @@ int Listen(const ListenOptions& options, Session& session, std::FILE* report) {
         ::accept4(listener.Get(), reinterpret_cast<sockaddr*>(&peer), &peerLength, SOCK_CLOEXEC));
     if (!connection) continue;
     const std::string from = Describe(reinterpret_cast<sockaddr*>(&peer));
-    const int number = session.JobsRun() + 1;
-    fs::path job = options.keepJobsDir.empty()
-                       ? session.Disk().WorkFolder() / "received.ps"
-                       : options.keepJobsDir / ("job-" + std::to_string(number) + ".ps");
+    ++connections;
+    // Kept jobs are named as the plain job sink of the tests names them, and written under
+    // a hidden name until complete.
+    char name[32];
+    std::snprintf(name, sizeof name, "job-%06u.bin", connections);
+    const fs::path job = session.Disk().WorkFolder() / "received.bin";
     const std::string note = Receive(connection.Get(), job, options.idleTimeoutSeconds);
-    if (!note.empty()) {
-      std::fprintf(report, "received %s %s\n", ReportEscape(from).c_str(), note.c_str());
+    std::error_code ec;
+    const bool empty = fs::file_size(job, ec) == 0;
+    if (!note.empty() || empty) {
+      std::fprintf(report, "received %s %s\n", ReportEscape(from).c_str(),
+                   note.empty() ? "empty" : note.c_str());
+      std::fflush(report);
     }
-    // The connection stays open while the job runs, as a printer holds it until done.
-    session.RunOne(job, from);
+    if (!options.keepJobsDir.empty()) {
+      const fs::path part = options.keepJobsDir / ("." + std::string(name) + ".part");
+      fs::copy_file(job, part, fs::copy_options::overwrite_existing, ec);
+      if (!ec) fs::rename(part, options.keepJobsDir / name, ec);
+      if (ec) std::fprintf(stderr, "kmsim: cannot keep %s: %s\n", name, ec.message().c_str());
+    }
+    // A connection without data is no job (print servers probe printers so). Otherwise the
+    // connection stays open while the job runs, as a printer holds it until done.
+    if (!empty) session.RunOne(job, from);
     connection.Reset();
-    if (options.keepJobsDir.empty()) {
-      std::error_code ignored;
-      fs::remove(job, ignored);
-    }
+    fs::remove(job, ec);
   }
   gWakeFd = -1;
   std::fprintf(report, "stopped\n");

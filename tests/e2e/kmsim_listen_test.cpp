@@ -139,6 +139,12 @@ TEST_F(KmsimListen, ServesJobsInOrderAndSurvivesBrokenOnes) {
   ASSERT_EQ(ready.rfind("listening 127.0.0.1:", 0), 0u) << ready;
   const int port = std::stoi(ready.substr(ready.rfind(':') + 1));
 
+  // A print server checking that the printer is there: no job.
+  close(Connect(port));
+  const std::string probe = printer.NextLine();
+  EXPECT_EQ(probe.rfind("received 127.0.0.1:", 0), 0u) << probe;
+  EXPECT_EQ(probe.substr(probe.find_last_of(' ')), " empty");
+
   const std::string first = ReadFile(
       MakeJob("first.kj", {"load-files", Local("a", "first file").string() + "=mtbc/mislib/a"}));
   Deliver(port, first);
@@ -146,7 +152,8 @@ TEST_F(KmsimListen, ServesJobsInOrderAndSurvivesBrokenOnes) {
   EXPECT_TRUE(Has(report, "added mtbc/mislib/a")) << report.size();
   EXPECT_EQ(report.back(), "verdict ok");
   EXPECT_EQ(ReadFile(disk_ / "mtbc/mislib/a"), "first file");
-  EXPECT_TRUE(ReadFile(root_ / "kept/job-1.ps") == first);
+  EXPECT_TRUE(ReadFile(root_ / "kept/job-000002.bin") == first);
+  EXPECT_EQ(fs::file_size(root_ / "kept/job-000001.bin"), 0u);
 
   // A connection that breaks off inside the data: reset, not closed.
   std::string big;
@@ -190,7 +197,7 @@ TEST_F(KmsimListen, ServesJobsInOrderAndSurvivesBrokenOnes) {
   EXPECT_EQ(DiskFiles(), Strings{"mtbc/mislib/a"});
 
   EXPECT_EQ(printer.Stop(), 0);
-  EXPECT_TRUE(fs::exists(root_ / "kept/job-4.ps"));
+  EXPECT_TRUE(ReadFile(root_ / "kept/job-000005.bin") == fourth);
 }
 
 TEST_F(KmsimListen, OnlyLoopbackUnlessAllowed) {
