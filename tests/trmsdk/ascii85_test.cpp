@@ -79,6 +79,32 @@ std::string Encode(const Bytes& data, std::size_t blockBytes, std::size_t lineBy
   return trm::EncodeAscii85(data, blockBytes, lineBytes);
 }
 
+// Runs the text through PostScript's own decoding filter in Ghostscript: the job reads its
+// own remainder through `filter` and writes what comes out to a file.
+Bytes GhostscriptDecode(const std::string& text, const std::string& filter) {
+  const fs::path dir = fs::temp_directory_path() / ("gsdecode-" + std::to_string(getpid()));
+  fs::create_directories(dir);
+  const fs::path job = dir / "job.ps";
+  const fs::path out = dir / "out.bin";
+  std::ofstream(job, std::ios::binary)
+      << "/out (" << out.string() << ") (w) file def /buf 65535 string def\n"
+      << "/in currentfile /" << filter << " filter def\n"
+      << "{ { in buf readstring exch out exch writestring not { exit } if } loop out closefile } "
+         "exec\n"
+      << text;
+  const std::string command =
+      "gs -q -dSAFER -dBATCH -dNOPAUSE -dNODISPLAY '--permit-file-write=" + out.string() + "' '" +
+      job.string() + "' >/dev/null 2>&1";
+  Bytes result;
+  if (std::system(command.c_str()) == 0) {
+    std::ifstream decoded(out, std::ios::binary);
+    result.assign(std::istreambuf_iterator<char>(decoded), {});
+  }
+  std::error_code ignored;
+  fs::remove_all(dir, ignored);
+  return result;
+}
+
 class PythonDecoder {
  public:
   PythonDecoder() {
@@ -230,6 +256,24 @@ TEST(Ascii85RoundTrip, PythonDecodesContainerStrings) {
     if (size > 100) std::fill_n(data.begin() + 50, 60, 0);
     EXPECT_EQ(python.Decode(Encode(data, 49152, 0), true), data) << size << " bytes";
     EXPECT_EQ(python.Decode(Encode(data, 0, 49152), false), data) << size << " bytes";
+  }
+}
+
+TEST(Ascii85RoundTrip, GhostscriptFilterDecodesLoadFileText) {
+  std::vector<Bytes> cases;
+  for (std::size_t size : {1, 2, 3, 4, 5, 9, 511, 512, 513}) {
+    cases.push_back(RandomBytes(size, static_cast<unsigned>(size) + 200));
+  }
+  Bytes mixed = RandomBytes((std::size_t{1} << 20) + 2, 12);
+  std::fill(mixed.begin() + 1000, mixed.begin() + 300000, 0);
+  cases.push_back(mixed);
+  Bytes all(256);
+  for (int i = 0; i < 256; ++i) all[i] = static_cast<unsigned char>(i);
+  cases.push_back(all);
+  for (const Bytes& data : cases) {
+    // Something after the "~>" marker must not be read as data.
+    EXPECT_EQ(GhostscriptDecode(Encode(data, 0, 512) + "%%EOF\n", "ASCII85Decode"), data)
+        << data.size() << " bytes";
   }
 }
 
