@@ -52,8 +52,13 @@ std::string Describe(const sockaddr* address) {
       address->sa_family == AF_INET6 ? sizeof(sockaddr_in6) : sizeof(sockaddr_in);
   getnameinfo(address, length, host, sizeof host, port, sizeof port,
               NI_NUMERICHOST | NI_NUMERICSERV);
-  return address->sa_family == AF_INET6 ? "[" + std::string(host) + "]:" + port
-                                        : std::string(host) + ":" + port;
+  std::string text;
+  if (address->sa_family == AF_INET6) {
+    text.append("[").append(host).append("]");
+  } else {
+    text.append(host);
+  }
+  return text.append(":").append(port);
 }
 
 // Receives one job into path until the peer closes, the connection breaks or it stays
@@ -166,8 +171,8 @@ int Listen(const ListenOptions& options, Session& session, std::FILE* report) {
     if (!connection) continue;
     const std::string from = Describe(reinterpret_cast<sockaddr*>(&peer));
     ++connections;
-    // Kept jobs are named as the plain job sink of the tests names them, and written under
-    // a hidden name until complete.
+    // Kept jobs are named as the plain job sink of the tests names them, written under a
+    // hidden name, and appear once the job has run: a kept job is a finished one.
     char name[32];
     std::snprintf(name, sizeof name, "job-%06u.bin", connections);
     const fs::path job = session.Disk().WorkFolder() / "received.bin";
@@ -179,15 +184,17 @@ int Listen(const ListenOptions& options, Session& session, std::FILE* report) {
                    note.empty() ? "empty" : note.c_str());
       std::fflush(report);
     }
+    // A connection without data is no job (print servers probe printers so). Otherwise the
+    // connection stays open while the job runs, as a printer holds it until done.
+    if (!empty) session.RunOne(job, from);
     if (!options.keepJobsDir.empty()) {
-      const fs::path part = options.keepJobsDir / ("." + std::string(name) + ".part");
+      std::string hidden = ".";
+      hidden.append(name).append(".part");
+      const fs::path part = options.keepJobsDir / hidden;
       fs::copy_file(job, part, fs::copy_options::overwrite_existing, ec);
       if (!ec) fs::rename(part, options.keepJobsDir / name, ec);
       if (ec) std::fprintf(stderr, "kmsim: cannot keep %s: %s\n", name, ec.message().c_str());
     }
-    // A connection without data is no job (print servers probe printers so). Otherwise the
-    // connection stays open while the job runs, as a printer holds it until done.
-    if (!empty) session.RunOne(job, from);
     connection.Reset();
     fs::remove(job, ec);
   }
