@@ -39,6 +39,7 @@ std::string SimulatorPath() {
 int RunCommand(char** argv) {
   const pid_t pid = fork();
   if (pid == 0) {
+    signal(SIGINT, SIG_DFL);
     execvp(argv[0], argv);
     std::fprintf(stderr, "km_print_server: cannot run %s: %s\n", argv[0], std::strerror(errno));
     _exit(127);

@@ -58,6 +58,11 @@ pid_t Spawn(const std::vector<std::string>& args, const fs::path& log, int stdou
   const pid_t parent = getpid();
   const pid_t pid = fork();
   if (pid != 0) return pid;
+  // A blocked or ignored stop signal would survive exec and make the child unstoppable.
+  sigset_t none;
+  sigemptyset(&none);
+  sigprocmask(SIG_SETMASK, &none, nullptr);
+  for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) signal(sig, SIG_DFL);
   prctl(PR_SET_PDEATHSIG, SIGTERM);
   if (getppid() != parent) _exit(127);
   const int logFd = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
@@ -84,13 +89,25 @@ int WaitFor(pid_t pid, std::chrono::milliseconds limit) {
   }
 }
 
-void Terminate(pid_t pid, int signal = SIGTERM) {
-  if (pid <= 0) return;
-  kill(pid, signal);
-  if (WaitFor(pid, 20s) == -1) {
-    kill(pid, SIGKILL);
-    WaitFor(pid, 5s);
+// Signals every process first, then waits for all within one deadline; stragglers are killed.
+void Terminate(const std::vector<pid_t>& pids, int signal = SIGTERM) {
+  for (pid_t pid : pids) {
+    if (pid > 0) kill(pid, signal);
   }
+  const auto end = std::chrono::steady_clock::now() + 20s;
+  for (pid_t pid : pids) {
+    if (pid <= 0) continue;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        end - std::chrono::steady_clock::now());
+    if (WaitFor(pid, std::max(left, std::chrono::milliseconds(0))) == -1) {
+      kill(pid, SIGKILL);
+      WaitFor(pid, 5s);
+    }
+  }
+}
+
+void Terminate(pid_t pid, int signal = SIGTERM) {
+  Terminate(std::vector<pid_t>{pid}, signal);
 }
 
 std::string ReplaceNickName(const std::string& ppd, const std::string& nickName) {
@@ -382,7 +399,9 @@ void PrivatePrintServer::StopScheduler(int signal) {
 void PrivatePrintServer::Stop() {
   if (!started_) return;
   StopScheduler(SIGTERM);
-  for (Child& printer : printers_) Terminate(printer.pid);
+  std::vector<pid_t> printers;
+  for (const Child& printer : printers_) printers.push_back(printer.pid);
+  Terminate(printers);
   printers_.clear();
   if (savedCupsServer_) {
     setenv("CUPS_SERVER", savedCupsServer_->c_str(), 1);
