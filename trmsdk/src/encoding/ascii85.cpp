@@ -2,6 +2,13 @@
 
 #include <sys/mman.h>
 
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define KM_ASCII85_AVX2 1
+#else
+#define KM_ASCII85_AVX2 0
+#endif
+
 #include <algorithm>
 #include <array>
 #include <atomic>
@@ -108,7 +115,7 @@ inline void WriteFiveDigits(std::uint32_t v, char* out) {
   std::memcpy(out + 3, &kPairs.chars[2 * low], 2);
 }
 
-char* EncodeGroups(const unsigned char* src, std::size_t groups, char* out) {
+char* EncodeGroupsScalar(const unsigned char* src, std::size_t groups, char* out) {
   for (std::size_t i = 0; i < groups; ++i, src += 4) {
     const std::uint32_t v = LoadBigEndian(src);
     if (v == 0) {
@@ -119,6 +126,78 @@ char* EncodeGroups(const unsigned char* src, std::size_t groups, char* out) {
     }
   }
   return out;
+}
+
+#if KM_ASCII85_AVX2
+// v / 7225 in every 32-bit lane: (v * 2434904643) >> 44 is exact for all 32-bit v.
+__attribute__((target("avx2"))) inline __m256i Divide7225(__m256i v) {
+  const __m256i magic = _mm256_set1_epi32(static_cast<int>(2434904643u));
+  const __m256i even = _mm256_srli_epi64(_mm256_mul_epu32(v, magic), 44);
+  const __m256i odd = _mm256_mul_epu32(_mm256_srli_epi64(v, 32), magic);
+  return _mm256_blend_epi32(even, _mm256_slli_epi64(_mm256_srli_epi64(odd, 44), 32), 0xAA);
+}
+
+// Eight groups per step when none of them is zero. Each step stores 16 bytes at offsets 0, 10,
+// 20 and 30 of its 40 characters, so it needs 6 bytes of the run's own output after it: the
+// loop stops while at least 6 groups remain, and those are written exactly.
+__attribute__((target("avx2"))) char* EncodeGroupsAvx2(const unsigned char* src, std::size_t groups,
+                                                       char* out) {
+  const __m256i byteSwap = _mm256_setr_epi8(3, 2, 1, 0, 7, 6, 5, 4, 11, 10, 9, 8, 15, 14, 13, 12, 3,
+                                            2, 1, 0, 7, 6, 5, 4, 11, 10, 9, 8, 15, 14, 13, 12);
+  // From [four digits, fifth digit] pairs of two groups to their ten characters.
+  const __m256i compact = _mm256_setr_epi8(0, 1, 2, 3, 4, 8, 9, 10, 11, 12, -1, -1, -1, -1, -1, -1,
+                                           0, 1, 2, 3, 4, 8, 9, 10, 11, 12, -1, -1, -1, -1, -1, -1);
+  const __m256i square = _mm256_set1_epi32(7225);
+  const __m256i base = _mm256_set1_epi32(85);
+  const __m256i reciprocal = _mm256_set1_epi32(49345);  // r / 85 == (r * 49345) >> 22, r < 7225
+  const __m256i bang = _mm256_set1_epi8('!');
+  std::size_t i = 0;
+  for (; i + 8 + 6 <= groups; i += 8, src += 32) {
+    const __m256i v =
+        _mm256_shuffle_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(src)), byteSwap);
+    if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(v, _mm256_setzero_si256())) != 0) {
+      out = EncodeGroupsScalar(src, 8, out);
+      continue;
+    }
+    const __m256i high = Divide7225(v);
+    const __m256i low = _mm256_sub_epi32(v, _mm256_mullo_epi32(high, square));
+    const __m256i d0 = Divide7225(high);
+    const __m256i middle = _mm256_sub_epi32(high, _mm256_mullo_epi32(d0, square));
+    const __m256i d1 = _mm256_srli_epi32(_mm256_mullo_epi32(middle, reciprocal), 22);
+    const __m256i d2 = _mm256_sub_epi32(middle, _mm256_mullo_epi32(d1, base));
+    const __m256i d3 = _mm256_srli_epi32(_mm256_mullo_epi32(low, reciprocal), 22);
+    const __m256i d4 = _mm256_sub_epi32(low, _mm256_mullo_epi32(d3, base));
+    const __m256i four =
+        _mm256_or_si256(_mm256_or_si256(d0, _mm256_slli_epi32(d1, 8)),
+                        _mm256_or_si256(_mm256_slli_epi32(d2, 16), _mm256_slli_epi32(d3, 24)));
+    // Per 128-bit half: groups 0 and 1 of the half, then groups 2 and 3.
+    const __m256i first =
+        _mm256_add_epi8(_mm256_shuffle_epi8(_mm256_unpacklo_epi32(four, d4), compact), bang);
+    const __m256i second =
+        _mm256_add_epi8(_mm256_shuffle_epi8(_mm256_unpackhi_epi32(four, d4), compact), bang);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm256_castsi256_si128(first));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 10), _mm256_castsi256_si128(second));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 20), _mm256_extracti128_si256(first, 1));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 30), _mm256_extracti128_si256(second, 1));
+    out += 40;
+  }
+  return EncodeGroupsScalar(src, groups - i, out);
+}
+
+bool HasAvx2() {
+  static const bool has = [] {
+    __builtin_cpu_init();  // may run before the library's own start-up code
+    return __builtin_cpu_supports("avx2") != 0;
+  }();
+  return has;
+}
+#endif
+
+char* EncodeGroups(const unsigned char* src, std::size_t groups, char* out) {
+#if KM_ASCII85_AVX2
+  if (HasAvx2()) return EncodeGroupsAvx2(src, groups, out);
+#endif
+  return EncodeGroupsScalar(src, groups, out);
 }
 
 std::size_t CountZeroGroups(const unsigned char* src, std::size_t groups) {
