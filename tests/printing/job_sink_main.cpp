@@ -1,5 +1,7 @@
 // A network printer that keeps every job it receives: each connection's bytes become one file
-// in the keep folder, written under a hidden name and renamed when the sender is done.
+// in the keep folder, written under a hidden name and renamed when the sender is done; a
+// connection that brings no data is no job. Options of the printer simulator that mean
+// nothing here (--pages) are accepted and ignored.
 // Usage: km_job_sink --listen HOST:PORT --keep-jobs DIR [--disk DIR]
 
 #include <arpa/inet.h>
@@ -23,22 +25,30 @@ void OnStop(int) {
   stopRequested = 1;
 }
 
+// Returns false when the connection brought nothing.
 bool ReceiveJob(int client, const std::filesystem::path& keep, unsigned number) {
   char name[32];
   std::snprintf(name, sizeof name, "job-%06u.bin", number);
   const std::filesystem::path part = keep / (std::string(".") + name + ".part");
   std::ofstream out(part, std::ios::binary);
   std::vector<char> buffer(65536);
+  std::size_t total = 0;
   for (;;) {
     const ssize_t n = recv(client, buffer.data(), buffer.size(), 0);
     if (n < 0 && errno == EINTR && !stopRequested) continue;
     if (n <= 0) break;
     out.write(buffer.data(), n);
+    total += static_cast<std::size_t>(n);
   }
   out.close();
   std::error_code ec;
+  if (total == 0) {
+    std::filesystem::remove(part, ec);
+    return false;
+  }
   std::filesystem::rename(part, keep / name, ec);
-  return !ec && out.good();
+  if (ec || !out.good()) std::fprintf(stderr, "km_job_sink: job %s not kept\n", name);
+  return true;
 }
 
 }  // namespace
@@ -86,9 +96,7 @@ int main(int argc, char** argv) {
   while (!stopRequested) {
     const int client = accept4(server, nullptr, nullptr, SOCK_CLOEXEC);
     if (client < 0) continue;
-    if (!ReceiveJob(client, keep, ++number)) {
-      std::fprintf(stderr, "km_job_sink: job %u not kept\n", number);
-    }
+    if (ReceiveJob(client, keep, number + 1)) ++number;
     close(client);
   }
   close(server);

@@ -195,6 +195,10 @@ fs::path PrivatePrintServer::diskFolder(const std::string& queue) const {
   return root_ / "printers" / queue / "disk";
 }
 
+fs::path PrivatePrintServer::pagesFolder(const std::string& queue) const {
+  return root_ / "printers" / queue / "pages";
+}
+
 std::vector<fs::path> PrivatePrintServer::ReceivedJobs(const std::string& queue) const {
   std::vector<fs::path> jobs;
   std::error_code ec;
@@ -307,6 +311,7 @@ bool PrivatePrintServer::PreparePpds(std::string* error) {
 bool PrivatePrintServer::AddQueue(const QueueSpec& spec, std::string* error) {
   fs::create_directories(jobsFolder(spec.name));
   fs::create_directories(diskFolder(spec.name));
+  fs::create_directories(pagesFolder(spec.name));
   const int port = FreeLocalPort();
   const std::string program =
       options_.printerProgram.empty() ? KM_JOB_SINK_PATH : options_.printerProgram;

@@ -35,7 +35,7 @@ std::vector<QueueSpec> StandardQueues();
 struct ServerOptions {
   std::vector<QueueSpec> queues;
   // The network printer program, started as PROGRAM --listen 127.0.0.1:PORT --disk DIR
-  // --keep-jobs DIR. Empty: the job sink built beside the tests.
+  // --pages DIR --keep-jobs DIR. Empty: the job sink built beside the tests.
   std::string printerProgram;
   // Keep the root folder after Stop (for looking at logs).
   bool keepRoot = false;
@@ -62,6 +62,8 @@ class PrivatePrintServer {
   std::string socketPath() const { return (root_ / "cups.sock").string(); }
   std::filesystem::path jobsFolder(const std::string& queue) const;
   std::filesystem::path diskFolder(const std::string& queue) const;
+  // Where the printer simulator writes the pages it prints (the sink prints none).
+  std::filesystem::path pagesFolder(const std::string& queue) const;
 
   // Complete jobs the printer behind a queue has kept, oldest first.
   std::vector<std::filesystem::path> ReceivedJobs(const std::string& queue) const;
