@@ -65,6 +65,7 @@ constexpr char kHelp[] =
     "  skipped NAME          a disk entry jobs cannot see (a link, a special file)\n"
     "  conflict NAME         a file that cannot be shown in DIR because a file holds one of\n"
     "                        its folder names; it stays in DIR/.kmsim/flat\n"
+    "  stranded FILE         a file in DIR/.kmsim/flat that stands for no printer name\n"
     "  verdict ok            the job ended without a PostScript error\n"
     "  verdict error NAME COMMAND   the PostScript error and the offending command\n"
     "  verdict empty | timeout | failed REASON   no data, too slow, kmsim could not run it\n"

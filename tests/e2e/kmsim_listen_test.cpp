@@ -200,6 +200,26 @@ TEST_F(KmsimListen, ServesJobsInOrderAndSurvivesBrokenOnes) {
   EXPECT_TRUE(ReadFile(root_ / "kept/job-000005.bin") == fourth);
 }
 
+TEST_F(KmsimListen, ASilentSenderEndsItsJob) {
+  Printer printer(root_,
+                  {"--listen", "127.0.0.1:0", "--disk", disk_.string(), "--idle-timeout", "1"});
+  const std::string ready = printer.NextLine();
+  ASSERT_EQ(ready.rfind("listening 127.0.0.1:", 0), 0u) << ready;
+  const int port = std::stoi(ready.substr(ready.rfind(':') + 1));
+  const std::string job = ReadFile(
+      MakeJob("job.kj", {"load-files", Local("a", std::string(5000, 'a')).string() + "=mtbc/a"}));
+  const int fd = Connect(port);
+  ASSERT_GE(fd, 0);
+  ASSERT_TRUE(SendAll(fd, job.substr(0, job.size() - 100)));
+  const Strings report = printer.UntilVerdict();
+  close(fd);
+  ASSERT_FALSE(report.empty());
+  EXPECT_NE(report.front().find(" idle-timeout"), std::string::npos) << report.front();
+  EXPECT_TRUE(Has(report, "failed mtbc/a"));
+  EXPECT_TRUE(DiskFiles().empty());
+  EXPECT_EQ(printer.Stop(), 0);
+}
+
 TEST_F(KmsimListen, OnlyLoopbackUnlessAllowed) {
   const Outcome refused = Kmsim({"--listen", "0.0.0.0:0"});
   EXPECT_EQ(refused.status, 2);

@@ -23,10 +23,10 @@ TEST_F(KmsimRun, HelpDocumentsEveryReportRecord) {
   const Outcome help = RunProgram(root_, KMSIM_PATH, {"--help"});
   ASSERT_EQ(help.status, 0);
   for (const char* record :
-       {"listening ", "received ",     "job N",     "added ",  "replaced ", "kept ",
-        "present ",   "missing ",      "removed ",  "listed ", "failed ",   "refused ",
-        "autostart ", "nostart ",      "startjob ", "page ",   "skipped ",  "conflict ",
-        "verdict ok", "verdict error", "stopped"}) {
+       {"listening ", "received ",  "job N",         "added ",  "replaced ", "kept ",
+        "present ",   "missing ",   "removed ",      "listed ", "failed ",   "refused ",
+        "autostart ", "nostart ",   "startjob ",     "page ",   "skipped ",  "conflict ",
+        "stranded ",  "verdict ok", "verdict error", "stopped"}) {
     EXPECT_NE(help.out.find(record), std::string::npos) << record;
   }
 }
@@ -135,6 +135,17 @@ TEST_F(KmsimRun, ShowsTheDiskAsFolders) {
   const Outcome next =
       Kmsim({Job("next.ps", "%!\n(a/b) status { pop pop pop pop } { lost } ifelse\n").string()});
   EXPECT_EQ(next.Report("verdict"), Strings{"ok"}) << next.err;
+}
+
+TEST_F(KmsimRun, FinishesWhatAStoppedRunLeftBehind) {
+  // A run killed between job and folder view leaves the disk in the flat folder.
+  WriteFile(disk_ / ".kmsim/flat/mtbc%2Fformlib%2Fleft.frm", "left");
+  WriteFile(disk_ / ".kmsim/flat/not%zzflat", "?");
+  const Outcome run = Kmsim({Job("j.ps", "%!\n").string()});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(ReadFile(disk_ / "mtbc/formlib/left.frm"), "left");
+  EXPECT_EQ(run.Report("stranded"), Strings{"not%25zzflat"});
+  EXPECT_EQ(DiskFiles(), Strings{"mtbc/formlib/left.frm"});
 }
 
 TEST_F(KmsimRun, VerdictsAndExitStatus) {
