@@ -154,7 +154,7 @@ int Listen(const ListenOptions& options, Session& session, std::FILE* report) {
   std::fprintf(report, "listening %s\n", Describe(reinterpret_cast<sockaddr*>(&bound)).c_str());
   std::fflush(report);
 
-  unsigned connections = 0;
+  unsigned kept = 0;
   while (!gStop) {
     pollfd fds[2] = {{listener.Get(), POLLIN, 0}, {wakeRead.Get(), POLLIN, 0}};
     if (::poll(fds, 2, -1) < 0) {
@@ -170,11 +170,6 @@ int Listen(const ListenOptions& options, Session& session, std::FILE* report) {
         ::accept4(listener.Get(), reinterpret_cast<sockaddr*>(&peer), &peerLength, SOCK_CLOEXEC));
     if (!connection) continue;
     const std::string from = Describe(reinterpret_cast<sockaddr*>(&peer));
-    ++connections;
-    // Kept jobs are named as the plain job sink of the tests names them, written under a
-    // hidden name, and appear once the job has run: a kept job is a finished one.
-    char name[32];
-    std::snprintf(name, sizeof name, "job-%06u.bin", connections);
     const fs::path job = session.Disk().WorkFolder() / "received.bin";
     const std::string note = Receive(connection.Get(), job, options.idleTimeoutSeconds);
     std::error_code ec;
@@ -186,14 +181,21 @@ int Listen(const ListenOptions& options, Session& session, std::FILE* report) {
     }
     // A connection without data is no job (print servers probe printers so). Otherwise the
     // connection stays open while the job runs, as a printer holds it until done.
-    if (!empty) session.RunOne(job, from);
-    if (!options.keepJobsDir.empty()) {
-      std::string hidden = ".";
-      hidden.append(name).append(".part");
-      const fs::path part = options.keepJobsDir / hidden;
-      fs::copy_file(job, part, fs::copy_options::overwrite_existing, ec);
-      if (!ec) fs::rename(part, options.keepJobsDir / name, ec);
-      if (ec) std::fprintf(stderr, "kmsim: cannot keep %s: %s\n", name, ec.message().c_str());
+    if (!empty) {
+      session.RunOne(job, from);
+      ++kept;
+      // Kept jobs are named as the plain job sink of the tests names them, written under a
+      // hidden name, and appear once the job has run: a kept job is a finished one.
+      if (!options.keepJobsDir.empty()) {
+        char name[32];
+        std::snprintf(name, sizeof name, "job-%06u.bin", kept);
+        std::string hidden = ".";
+        hidden.append(name).append(".part");
+        const fs::path part = options.keepJobsDir / hidden;
+        fs::copy_file(job, part, fs::copy_options::overwrite_existing, ec);
+        if (!ec) fs::rename(part, options.keepJobsDir / name, ec);
+        if (ec) std::fprintf(stderr, "kmsim: cannot keep %s: %s\n", name, ec.message().c_str());
+      }
     }
     connection.Reset();
     fs::remove(job, ec);
