@@ -200,7 +200,7 @@ char* EncodeGroups(const unsigned char* src, std::size_t groups, char* out) {
   return EncodeGroupsScalar(src, groups, out);
 }
 
-std::size_t CountZeroGroups(const unsigned char* src, std::size_t groups) {
+std::size_t CountZeroGroupsScalar(const unsigned char* src, std::size_t groups) {
   std::size_t zeros = 0;
   for (std::size_t i = 0; i < groups; ++i, src += 4) {
     std::uint32_t v;
@@ -208,6 +208,28 @@ std::size_t CountZeroGroups(const unsigned char* src, std::size_t groups) {
     zeros += v == 0 ? 1 : 0;
   }
   return zeros;
+}
+
+#if KM_ASCII85_AVX2
+__attribute__((target("avx2,popcnt"))) std::size_t CountZeroGroupsAvx2(const unsigned char* src,
+                                                                       std::size_t groups) {
+  std::size_t zeros = 0;
+  std::size_t i = 0;
+  for (; i + 8 <= groups; i += 8, src += 32) {
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src));
+    const __m256i zero = _mm256_cmpeq_epi32(v, _mm256_setzero_si256());
+    zeros += static_cast<std::size_t>(
+        _mm_popcnt_u32(static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(zero)))));
+  }
+  return zeros + CountZeroGroupsScalar(src, groups - i);
+}
+#endif
+
+std::size_t CountZeroGroups(const unsigned char* src, std::size_t groups) {
+#if KM_ASCII85_AVX2
+  if (HasAvx2()) return CountZeroGroupsAvx2(src, groups);
+#endif
+  return CountZeroGroupsScalar(src, groups);
 }
 
 // Encodes the full groups [first, last) of the data; first is at a line start. `moreFollows`
