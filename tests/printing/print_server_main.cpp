@@ -1,6 +1,7 @@
 // Runs the private print server for people and scripts: with a command, the command runs
 // against the server (CUPS_SERVER and KM_PRINT_SERVER_ROOT set) and the server stops when it
-// ends; without one, the server runs until interrupted.
+// ends; without one, the server runs until interrupted. Queue NAME keeps its jobs, disk and
+// pages under $KM_PRINT_SERVER_ROOT/printers/NAME/{jobs,disk,pages}.
 
 #include <signal.h>
 #include <sys/wait.h>
@@ -128,8 +129,9 @@ int main(int argc, char** argv) {
   setenv("KM_PRINT_SERVER_ROOT", server.root().c_str(), 1);
   std::fprintf(stderr, "print server running: CUPS_SERVER=%s\n", server.socketPath().c_str());
   for (const QueueSpec& queue : options.queues) {
-    std::fprintf(stderr, "  %-24s jobs %s  disk %s\n", queue.name.c_str(),
-                 server.jobsFolder(queue.name).c_str(), server.diskFolder(queue.name).c_str());
+    std::fprintf(stderr, "  %-24s jobs %s  disk %s  pages %s\n", queue.name.c_str(),
+                 server.jobsFolder(queue.name).c_str(), server.diskFolder(queue.name).c_str(),
+                 server.pagesFolder(queue.name).c_str());
   }
 
   int status = 0;

@@ -312,27 +312,38 @@ bool PrivatePrintServer::AddQueue(const QueueSpec& spec, std::string* error) {
   fs::create_directories(jobsFolder(spec.name));
   fs::create_directories(diskFolder(spec.name));
   fs::create_directories(pagesFolder(spec.name));
-  const int port = FreeLocalPort();
   const std::string program =
       options_.printerProgram.empty() ? KM_JOB_SINK_PATH : options_.printerProgram;
-  const pid_t pid =
-      Spawn({program, "--listen", "127.0.0.1:" + std::to_string(port), "--disk",
-             diskFolder(spec.name).string(), "--keep-jobs", jobsFolder(spec.name).string()},
-            root_ / "printers" / spec.name / "printer.log");
-  if (pid < 0) {
-    *error = "cannot start " + program;
-    return false;
-  }
-  printers_.push_back({spec.name, pid});
-  const auto end = std::chrono::steady_clock::now() + 30s;
-  while (!IsListening(port)) {
-    if (WaitFor(pid, 0ms) != -1 || std::chrono::steady_clock::now() >= end) {
-      printers_.back().pid = -1;
-      *error = "printer for " + spec.name +
-               " did not listen: " + ReadText(root_ / "printers" / spec.name / "printer.log");
-      return false;
+  const fs::path log = root_ / "printers" / spec.name / "printer.log";
+  // The free port is only free until someone takes it: a printer that cannot listen is
+  // started again on another port.
+  int port = -1;
+  for (int attempt = 0; attempt < 5 && port < 0; ++attempt) {
+    const int candidate = FreeLocalPort();
+    const pid_t pid =
+        Spawn({program, "--listen", "127.0.0.1:" + std::to_string(candidate), "--disk",
+               diskFolder(spec.name).string(), "--pages", pagesFolder(spec.name).string(),
+               "--keep-jobs", jobsFolder(spec.name).string()},
+              log);
+    if (pid < 0) break;
+    printers_.push_back({spec.name, pid});
+    const auto end = std::chrono::steady_clock::now() + 30s;
+    for (;;) {
+      if (WaitFor(pid, 0ms) != -1) {
+        printers_.back().pid = -1;
+        break;
+      }
+      if (IsListening(candidate)) {
+        port = candidate;
+        break;
+      }
+      if (std::chrono::steady_clock::now() >= end) break;
+      std::this_thread::sleep_for(20ms);
     }
-    std::this_thread::sleep_for(20ms);
+  }
+  if (port < 0) {
+    *error = "the printer for " + spec.name + " did not listen: " + ReadText(log);
+    return false;
   }
 
   std::vector<std::string> args = {"lpadmin", "-p", spec.name, "-v",
