@@ -232,8 +232,9 @@ std::size_t CountZeroGroups(const unsigned char* src, std::size_t groups) {
   return CountZeroGroupsScalar(src, groups);
 }
 
-// Encodes the full groups [first, last) of the data; first is at a line start. `moreFollows`
-// tells whether anything is encoded after group `last` (decides the "<~" after a closed block).
+// Sizes and encodes ranges of the full groups; a range starts at a line start, so it can be
+// encoded on its own. `partialFollows`: a final group of 1 to 3 bytes comes after the last full
+// group (a block closed there is then followed by "<~").
 class GroupRange {
  public:
   GroupRange(const Layout& layout, const unsigned char* data, std::size_t totalGroups,
