@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -280,6 +281,25 @@ bool PrivatePrintServer::WriteConfiguration(std::string* error) {
   return true;
 }
 
+bool PrivatePrintServer::SeedQueues(std::string* error) {
+  if (options_.seededRawQueues == 0) return true;
+  std::string conf;
+  for (std::size_t n = 1; n <= options_.seededRawQueues; ++n) {
+    char name[32];
+    std::snprintf(name, sizeof name, "km_seed_%04zu", n);
+    conf += std::string("<Printer ") + name + ">\n";
+    if (!options_.seededDescription.empty()) conf += "Info " + options_.seededDescription + "\n";
+    // Port 9 (discard) on loopback: nothing is meant to be printed there.
+    conf += "DeviceURI socket://127.0.0.1:9/?snmp=false\nState Idle\nAccepting Yes\n";
+    conf += "Shared No\n</Printer>\n";
+  }
+  if (!WriteText(root_ / "serverroot" / "printers.conf", conf)) {
+    *error = "cannot write printers.conf";
+    return false;
+  }
+  return true;
+}
+
 bool PrivatePrintServer::WaitUntilRunning(std::string* error) {
   const auto end = std::chrono::steady_clock::now() + 60s;
   std::string out;
@@ -396,7 +416,7 @@ bool PrivatePrintServer::Start(const ServerOptions& options, std::string* error)
   if (const char* old = getenv("CUPS_SERVER")) savedCupsServer_ = old;
   setenv("CUPS_SERVER", socketPath().c_str(), 1);
   cupsSetServer(nullptr);
-  if (!WriteConfiguration(error)) return Stop(), false;
+  if (!WriteConfiguration(error) || !SeedQueues(error)) return Stop(), false;
   cupsd_ = Spawn({"cupsd", "-f", "-c", (root_ / "cupsd.conf").string(), "-s",
                   (root_ / "cups-files.conf").string()},
                  root_ / "log" / "cupsd.out");

@@ -39,6 +39,10 @@ struct ServerOptions {
   std::string printerProgram;
   // Keep the root folder after Stop (for looking at logs).
   bool keepRoot = false;
+  // Raw queues km_seed_0001, km_seed_0002, ... laid down in the server's configuration
+  // before it starts (quick even for a thousand queues); no printer listens behind them.
+  std::size_t seededRawQueues = 0;
+  std::string seededDescription;
 };
 
 class PrivatePrintServer {
@@ -81,6 +85,7 @@ class PrivatePrintServer {
     pid_t pid = -1;
   };
   bool WriteConfiguration(std::string* error);
+  bool SeedQueues(std::string* error);
   bool WaitUntilRunning(std::string* error);
   bool PreparePpds(std::string* error);
   bool AddQueue(const QueueSpec& spec, std::string* error);
