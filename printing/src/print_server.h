@@ -15,6 +15,7 @@ class PrintServerConnection {
   // Connects within kConnectTimeoutMs; false with the reason in *error when given.
   bool Open(std::string* error);
   http_t* get() const { return http_.get(); }
+  void Close() { http_.reset(); }
 
  private:
   struct Closer {

@@ -94,9 +94,18 @@ bool SendFileToPrinter(const std::string& documentName, const std::string& jobPa
     if (static_cast<std::size_t>(got) < kSendChunkSize) break;
   }
 
-  const ipp_status_t finished = cupsFinishDocument(server.get(), printerName.c_str());
-  if (copied && finished <= IPP_STATUS_OK_CONFLICTING) return true;
-  SetError(error, copied ? LastCupsError("the print server did not accept the job") : copyError);
+  if (!copied) {
+    // Dropping the connection mid-document leaves the server an incomplete job, never a
+    // finished one that would print a truncated file.
+    server.Close();
+    SetError(error, copyError);
+    CancelJob(printerName, jobId);
+    return false;
+  }
+  if (cupsFinishDocument(server.get(), printerName.c_str()) <= IPP_STATUS_OK_CONFLICTING) {
+    return true;
+  }
+  SetError(error, LastCupsError("the print server did not accept the job"));
   CancelJob(printerName, jobId);
   return false;
 }

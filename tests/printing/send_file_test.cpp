@@ -59,6 +59,21 @@ TEST(SendFileFailures, MissingJobFile) {
   EXPECT_NE(error.find("absent.ps"), std::string::npos) << error;
 }
 
+TEST(SendFileFailures, UnreadableJobFileLeavesNoJob) {
+  // A folder opens like a file and fails at the first read.
+  printing_test::TestFolder folder;
+  const auto before = SharedServer().ReceivedJobs("km_ps_two").size();
+  std::string error;
+  EXPECT_FALSE(
+      printing::SendFileToPrinter("[Unreadable]", folder.path().string(), "km_ps_two", &error));
+  EXPECT_NE(error.find("cannot read the job file"), std::string::npos) << error;
+  EXPECT_TRUE(printing_test::QueueJobs("km_ps_two", CUPS_WHICHJOBS_ACTIVE).empty());
+  const printing_test::QueueJob newest = printing_test::NewestJob("km_ps_two");
+  EXPECT_EQ(newest.title, "[Unreadable]");
+  EXPECT_EQ(newest.state, IPP_JSTATE_CANCELED);
+  EXPECT_EQ(SharedServer().ReceivedJobs("km_ps_two").size(), before);
+}
+
 TEST(SendFileFailures, UnknownPrinterAndRejectingQueue) {
   printing_test::TestFolder folder;
   const auto job = folder / "job.ps";
