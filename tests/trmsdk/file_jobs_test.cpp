@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "encoding/ascii85.h"
+#include "encoding/hex.h"
 #include "generator_fixture.h"
 #include "stream/job_prolog.h"
 
@@ -208,6 +210,36 @@ TEST_F(FileJobTest, RemoverLinesAndEverything) {
   EXPECT_THAT(job, Not(HasSubstr("logo.frm")));
   EXPECT_THAT(job, Not(HasSubstr("data.dbf")));
   trmFreeFOS(all);
+}
+
+}  // namespace
+}  // namespace trm_test
+
+namespace trm_test {
+namespace {
+
+// Large files stream through the encoder in pieces: the record must be the one a whole-file
+// encoding gives, in both encodings, whatever falls on the piece boundaries.
+TEST_F(FileJobTest, LargeFilesStreamToTheSameRecord) {
+  std::string data(9 * 1024 * 1024 + 3, '\0');
+  std::uint32_t state = 12345;
+  for (std::size_t i = 0; i < data.size(); ++i) {
+    state = state * 1103515245u + 12345u;
+    // Zero runs across the 4 MiB piece boundaries, random bytes elsewhere.
+    bool zero = (i / 1000) % 3 == 0 || (i > 4194000 && i < 4195000);
+    data[i] = zero ? '\0' : static_cast<char>(state >> 24);
+  }
+  std::string local = AddFile("res/big.bin", data, "big");
+  std::span<const unsigned char> bytes(reinterpret_cast<const unsigned char*>(data.data()),
+                                       data.size());
+  trmVOSSetFlags(vos_, TRM_FLAG_REPLACE);
+  ASSERT_EQ(trmCreateFileLoader(fos_, vos_), TRM_OK) << trmGetLastMessage();
+  EXPECT_TRUE(Body() == "\n\n0 (big) () false false load_file\n" +
+                            trm::EncodeAscii85(bytes, 0, 512) + "\n%EOF");
+  trmFOSSetFlags(fos_, TRM_FLAG_HEX);
+  ASSERT_EQ(trmCreateFileLoader(fos_, vos_), TRM_OK) << trmGetLastMessage();
+  EXPECT_TRUE(Body() == "\n\n" + std::to_string(data.size()) + " (big) () false false load_file\n" +
+                            trm::EncodeHex(bytes, 0, 512) + "\n%EOF");
 }
 
 }  // namespace

@@ -6,9 +6,14 @@
 
 namespace trm {
 
-// Writes one load_file record: the command line, then the file's data (a DOS EPS file without
-// its binary header and preview) as ASCII85, or as counted hexadecimal when hex is set.
+// Writes one load_file record: the command line, then the data (a DOS EPS file without its
+// binary header and preview) as ASCII85, or as counted hexadecimal when hex is set.
 int WriteDiskLoadRecord(const JobContext& context, std::span<const unsigned char> data,
+                        std::string_view printerName, std::string_view parameters, bool hex);
+
+// The same record for a local file, checked and read as it is encoded: a large file streams
+// through in pieces instead of being held whole, with the same bytes as a result.
+int WriteFileLoadRecord(const JobContext& context, const std::string& localPath,
                         std::string_view printerName, std::string_view parameters, bool hex);
 
 }  // namespace trm

@@ -1,29 +1,82 @@
 #include "encoding/source_file.h"
 
-#include <filesystem>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include "frame/library_state.h"
-#include "platform/file_layer.h"
 #include "trm.h"
 
 namespace trm {
 
-int ReadSourceFile(const JobContext& context, const std::string& path,
-                   std::vector<unsigned char>& data) {
-  std::error_code error;
-  auto status = std::filesystem::status(path, error);
-  if (!std::filesystem::exists(status)) return context.Fail(TRM_SOURCE_MISSING, path);
-  if (!std::filesystem::is_regular_file(status)) return context.Fail(TRM_SOURCE_UNREADABLE, path);
-  auto size = std::filesystem::file_size(path, error);
-  if (error) return context.Fail(TRM_SOURCE_UNREADABLE, path);
-  if (size == 0 || size > kMaximumSourceSize) return context.Fail(TRM_SOURCE_SIZE, path);
-  auto bytes = platform::ReadWholeFile(path.c_str());
-  if (!bytes) return context.Fail(TRM_SOURCE_UNREADABLE, path);
-  // The file may have changed between the size check and the read.
-  if (bytes->empty() || bytes->size() > kMaximumSourceSize) {
+SourceFile::~SourceFile() {
+  if (descriptor_ >= 0) close(descriptor_);
+}
+
+int SourceFile::Open(const JobContext& context, const std::string& path) {
+  path_ = path;
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0) {
+    return context.Fail(
+        errno == ENOENT || errno == ENOTDIR ? TRM_SOURCE_MISSING : TRM_SOURCE_UNREADABLE, path);
+  }
+  if (!S_ISREG(info.st_mode)) return context.Fail(TRM_SOURCE_UNREADABLE, path);
+  if (info.st_size <= 0 || static_cast<std::uint64_t>(info.st_size) > kMaximumSourceSize) {
     return context.Fail(TRM_SOURCE_SIZE, path);
   }
-  data = std::move(*bytes);
+  descriptor_ = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (descriptor_ < 0) return context.Fail(TRM_SOURCE_UNREADABLE, path);
+  // The size counted in a hexadecimal record must be the size read: take it from the open file.
+  if (fstat(descriptor_, &info) != 0 || !S_ISREG(info.st_mode)) {
+    return context.Fail(TRM_SOURCE_UNREADABLE, path);
+  }
+  if (info.st_size <= 0 || static_cast<std::uint64_t>(info.st_size) > kMaximumSourceSize) {
+    return context.Fail(TRM_SOURCE_SIZE, path);
+  }
+  size_ = static_cast<std::uint64_t>(info.st_size);
+  posix_fadvise(descriptor_, 0, 0, POSIX_FADV_SEQUENTIAL);
+  return TRM_OK;
+}
+
+bool SourceFile::ReadExactly(std::span<unsigned char> buffer) {
+  std::size_t done = 0;
+  while (done < buffer.size()) {
+    ssize_t got = read(descriptor_, buffer.data() + done, buffer.size() - done);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;
+    done += static_cast<std::size_t>(got);
+  }
+  return true;
+}
+
+bool SourceFile::Peek(std::span<unsigned char> buffer) {
+  ssize_t got;
+  do {
+    got = pread(descriptor_, buffer.data(), buffer.size(), 0);
+  } while (got < 0 && errno == EINTR);
+  return got == static_cast<ssize_t>(buffer.size());
+}
+
+bool SourceFile::AtEnd() {
+  unsigned char extra;
+  ssize_t got;
+  do {
+    got = read(descriptor_, &extra, 1);
+  } while (got < 0 && errno == EINTR);
+  return got == 0;
+}
+
+int ReadSourceFile(const JobContext& context, const std::string& path,
+                   std::vector<unsigned char>& data) {
+  SourceFile source;
+  int code = source.Open(context, path);
+  if (code != TRM_OK) return code;
+  data.resize(source.size());
+  if (!source.ReadExactly(data) || !source.AtEnd()) {
+    return context.Fail(TRM_SOURCE_UNREADABLE, path);
+  }
   return TRM_OK;
 }
 

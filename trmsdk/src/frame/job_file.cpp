@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <exception>
 #include <filesystem>
 
 #include "frame/debug_log.h"
@@ -79,7 +80,13 @@ int WriteUnderLock(std::string_view operation, const std::string& outputPath, Jo
   JobWriter writer(outputPath);
   if (!writer.Open()) return SetStatus(TRM_WRITE_PROBLEM, operation, outputPath);
   JobContext context{operation, outputPath, writer};
-  int code = body(context);
+  int code;
+  try {
+    code = body(context);
+  } catch (const std::exception&) {
+    // Out of memory or no thread for the encoder: the job cannot be written.
+    code = SetStatus(TRM_WRITE_PROBLEM, operation, outputPath);
+  }
   if (code != TRM_OK) return code;
   if (!writer.Commit()) return SetStatus(TRM_WRITE_PROBLEM, operation, outputPath);
   return SetStatus(TRM_OK, operation, outputPath);

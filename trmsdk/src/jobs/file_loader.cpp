@@ -1,7 +1,4 @@
-#include <vector>
-
 #include "encoding/load_record.h"
-#include "encoding/source_file.h"
 #include "frame/job_file.h"
 #include "frame/library_state.h"
 #include "stream/job_text.h"
@@ -30,12 +27,8 @@ extern "C" int trmCreateFileLoader(const trmFOS* fos, const trmVOS* vos) {
     const auto& locals = *fos->loadFilesList;
     const auto& printers = *fos->printerFilesList;
     for (std::size_t i = 0; code == TRM_OK && i < locals.size(); ++i) {
-      std::vector<unsigned char> data;
-      code = trm::ReadSourceFile(job, locals[i], data);
-      if (code == TRM_OK) {
-        code =
-            trm::WriteDiskLoadRecord(job, data, printers[i], parameters, fos->flags & TRM_FLAG_HEX);
-      }
+      code = trm::WriteFileLoadRecord(job, locals[i], printers[i], parameters,
+                                      fos->flags & TRM_FLAG_HEX);
     }
     if (code != TRM_OK) return code;
     return job.Section(status ? trm::kTrailerWithList : trm::kEndOfFile);
