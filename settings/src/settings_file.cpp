@@ -71,7 +71,10 @@ SettingsFile::SettingsFile(const std::string& applicationName, const std::string
                            const std::string& localFile, const std::string& /*globalFile*/)
     : wxFileConfig(wxString::FromUTF8(applicationName), wxString::FromUTF8(vendorName),
                    wxString::FromUTF8(Resolve(applicationName, localFile).path), wxString(),
-                   wxCONFIG_USE_LOCAL_FILE | wxCONFIG_USE_NO_ESCAPE_CHARACTERS) {
+                   // Our path is already absolute; the relative-path style also keeps wx from
+                   // asking for the user's config folder, which needs a wxApp.
+                   wxCONFIG_USE_LOCAL_FILE | wxCONFIG_USE_NO_ESCAPE_CHARACTERS |
+                       wxCONFIG_USE_RELATIVE_PATH) {
   const Location where = Resolve(applicationName, localFile);
   path_ = where.path;
   fileName_ = where.fileName;

@@ -25,9 +25,12 @@ int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   // Listing the tests needs no server.
   if (::testing::GTEST_FLAG(list_tests)) return RUN_ALL_TESTS();
-  wxInitializer wx;
-  if (!wx.IsOk()) return 1;
-  delete wxLog::SetActiveTarget(new wxLogStderr);
+  wxSetAssertHandler([](const wxString& file, int line, const wxString& func, const wxString& cond,
+                        const wxString& msg) {
+    ADD_FAILURE_AT(file.utf8_string().c_str(), line)
+        << "wx assertion in " << func.utf8_string() << ": " << cond.utf8_string() << " "
+        << msg.utf8_string();
+  });
 
   printing_test::PrivatePrintServer server;
   printing_test::ServerOptions options;
