@@ -13,17 +13,14 @@
 #include <string>
 #include <vector>
 
+#include "encoding_test_support.h"
+
 namespace {
 
-using Bytes = std::vector<unsigned char>;
+using trm_test::Bytes;
+using trm_test::GhostscriptDecode;
+using trm_test::RandomBytes;
 namespace fs = std::filesystem;
-
-Bytes RandomBytes(std::size_t size, unsigned seed) {
-  std::mt19937 random(seed);
-  Bytes data(size);
-  for (auto& byte : data) byte = static_cast<unsigned char>(random());
-  return data;
-}
 
 // A plain, one-character-at-a-time rendering of the layout rules, kept deliberately naive so that
 // it can be trusted as the reference for the fast encoder.
@@ -77,32 +74,6 @@ std::string ReferenceAscii85(const Bytes& data, std::size_t blockBytes, std::siz
 
 std::string Encode(const Bytes& data, std::size_t blockBytes, std::size_t lineBytes) {
   return trm::EncodeAscii85(data, blockBytes, lineBytes);
-}
-
-// Runs the text through PostScript's own decoding filter in Ghostscript: the job reads its
-// own remainder through `filter` and writes what comes out to a file.
-Bytes GhostscriptDecode(const std::string& text, const std::string& filter) {
-  const fs::path dir = fs::temp_directory_path() / ("gsdecode-" + std::to_string(getpid()));
-  fs::create_directories(dir);
-  const fs::path job = dir / "job.ps";
-  const fs::path out = dir / "out.bin";
-  std::ofstream(job, std::ios::binary)
-      << "/out (" << out.string() << ") (w) file def /buf 65535 string def\n"
-      << "/in currentfile /" << filter << " filter def\n"
-      << "{ { in buf readstring exch out exch writestring not { exit } if } loop out closefile } "
-         "exec\n"
-      << text;
-  const std::string command =
-      "gs -q -dSAFER -dBATCH -dNOPAUSE -dNODISPLAY '--permit-file-write=" + out.string() + "' '" +
-      job.string() + "' >/dev/null 2>&1";
-  Bytes result;
-  if (std::system(command.c_str()) == 0) {
-    std::ifstream decoded(out, std::ios::binary);
-    result.assign(std::istreambuf_iterator<char>(decoded), {});
-  }
-  std::error_code ignored;
-  fs::remove_all(dir, ignored);
-  return result;
 }
 
 class PythonDecoder {

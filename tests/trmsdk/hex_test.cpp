@@ -13,17 +13,14 @@
 #include <string>
 #include <vector>
 
+#include "encoding_test_support.h"
+
 namespace {
 
-using Bytes = std::vector<unsigned char>;
+using trm_test::Bytes;
+using trm_test::GhostscriptDecode;
+using trm_test::RandomBytes;
 namespace fs = std::filesystem;
-
-Bytes RandomBytes(std::size_t size, unsigned seed) {
-  std::mt19937 random(seed);
-  Bytes data(size);
-  for (auto& byte : data) byte = static_cast<unsigned char>(random());
-  return data;
-}
 
 // Byte by byte, with the separators checked after every byte.
 std::string ReferenceHex(const Bytes& data, std::size_t blockBytes, std::size_t lineBytes) {
@@ -56,32 +53,6 @@ Bytes PythonDecode(const std::string& text) {
       "python3 -c \"import base64,sys; t=open(sys.argv[1],'rb').read(); "
       "open(sys.argv[2],'wb').write(base64.b16decode(t.translate(None, b'<>\\n')))\" '" +
       in.string() + "' '" + out.string() + "'";
-  Bytes result;
-  if (std::system(command.c_str()) == 0) {
-    std::ifstream decoded(out, std::ios::binary);
-    result.assign(std::istreambuf_iterator<char>(decoded), {});
-  }
-  std::error_code ignored;
-  fs::remove_all(dir, ignored);
-  return result;
-}
-
-// Runs the text through PostScript's own decoding filter in Ghostscript: the job reads its
-// own remainder through `filter` and writes what comes out to a file.
-Bytes GhostscriptDecode(const std::string& text, const std::string& filter) {
-  const fs::path dir = fs::temp_directory_path() / ("gsdecode-" + std::to_string(getpid()));
-  fs::create_directories(dir);
-  const fs::path job = dir / "job.ps";
-  const fs::path out = dir / "out.bin";
-  std::ofstream(job, std::ios::binary)
-      << "/out (" << out.string() << ") (w) file def /buf 65535 string def\n"
-      << "/in currentfile /" << filter << " filter def\n"
-      << "{ { in buf readstring exch out exch writestring not { exit } if } loop out closefile } "
-         "exec\n"
-      << text;
-  const std::string command =
-      "gs -q -dSAFER -dBATCH -dNOPAUSE -dNODISPLAY '--permit-file-write=" + out.string() + "' '" +
-      job.string() + "' >/dev/null 2>&1";
   Bytes result;
   if (std::system(command.c_str()) == 0) {
     std::ifstream decoded(out, std::ios::binary);

@@ -1,22 +1,16 @@
 #include "encoding/hex.h"
 
-#include <sys/mman.h>
-
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <cstdint>
 #include <cstring>
-#include <functional>
-#include <system_error>
-#include <thread>
 #include <vector>
+
+#include "encoding/parallel_text.h"
 
 namespace trm {
 namespace {
 
-// Inputs below this size are not worth starting threads for.
-constexpr std::size_t kParallelThreshold = std::size_t{1} << 20;
 constexpr std::size_t kChunkBytes = std::size_t{256} << 10;
 
 struct DigitTable {
@@ -30,47 +24,6 @@ struct DigitTable {
   }
 };
 constexpr DigitTable kTable;
-
-// Runs work(0) ... work(count - 1) on up to one thread per core; the calling thread takes part.
-void RunChunks(std::size_t count, const std::function<void(std::size_t)>& work) {
-  const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
-  const std::size_t threads = std::min<std::size_t>({cores, count, 8});
-  if (threads <= 1) {
-    for (std::size_t i = 0; i < count; ++i) work(i);
-    return;
-  }
-  std::atomic<std::size_t> next{0};
-  auto loop = [&] {
-    for (std::size_t i = next++; i < count; i = next++) work(i);
-  };
-  std::vector<std::thread> helpers;
-  helpers.reserve(threads - 1);
-  for (std::size_t i = 1; i < threads; ++i) {
-    try {
-      helpers.emplace_back(loop);
-    } catch (const std::system_error&) {
-      break;  // fewer helpers; the calling thread still finishes every chunk
-    }
-  }
-  loop();
-  for (auto& helper : helpers) helper.join();
-}
-
-// A text of `size` characters. Large texts ask for huge pages before their first touch: the
-// zero fill of resize() then costs a few faults instead of one per 4 KiB page.
-std::string AllocateText(std::size_t size) {
-  std::string text;
-  if (size >= kParallelThreshold) {
-    text.reserve(size);
-    const std::uintptr_t page = 4096;
-    const auto start = (reinterpret_cast<std::uintptr_t>(text.data()) + page - 1) & ~(page - 1);
-    const auto end = (reinterpret_cast<std::uintptr_t>(text.data()) + size) & ~(page - 1);
-    // Only advice: without it the text is merely slower to fill.
-    if (end > start) madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
-  }
-  text.resize(size);
-  return text;
-}
 
 char* EncodeRun(const unsigned char* src, std::size_t count, char* out) {
   for (std::size_t i = 0; i < count; ++i, out += 2) {

@@ -1,0 +1,19 @@
+#pragma once
+// What the encoders share to use every core on large inputs.
+
+#include <cstddef>
+#include <functional>
+#include <string>
+
+namespace trm {
+
+// Inputs below this size are not worth starting threads for.
+inline constexpr std::size_t kParallelThreshold = std::size_t{1} << 20;
+
+// Runs work(0) ... work(count - 1) on up to one thread per core; the calling thread takes part.
+void RunChunks(std::size_t count, const std::function<void(std::size_t)>& work);
+
+// A text of `size` characters, to be overwritten whole.
+std::string AllocateText(std::size_t size);
+
+}  // namespace trm
