@@ -93,6 +93,8 @@ int main(int argc, char** argv) {
       printer = value();
     } else if (arg == "--keep") {
       options.keepRoot = true;
+    } else if (arg == "--root") {
+      options.rootFolder = value();
     } else {
       Usage();
       return 2;
@@ -145,8 +147,9 @@ int main(int argc, char** argv) {
     int received = 0;
     sigwait(&stopSignals, &received);
   }
-  if (options.keepRoot)
+  if (options.keepRoot || !options.rootFolder.empty()) {
     std::fprintf(stderr, "print server folder kept: %s\n", server.root().c_str());
+  }
   server.Stop();
   return status;
 }

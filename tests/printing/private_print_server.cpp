@@ -11,6 +11,7 @@
 #include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -404,12 +405,29 @@ bool PrivatePrintServer::Start(const ServerOptions& options, std::string* error)
   if (!error) error = &ignored;
   Stop();
   options_ = options;
-  std::string pattern = (fs::temp_directory_path() / "km-cups-XXXXXX").string();
-  if (!mkdtemp(pattern.data())) {
-    *error = "cannot make a temporary folder";
+  if (!options.rootFolder.empty()) {
+    std::error_code ec;
+    root_ = fs::absolute(options.rootFolder, ec);
+    fs::create_directories(root_, ec);
+    if (ec || !fs::is_empty(root_, ec)) {
+      *error = "the root folder must be new or empty: " + root_.string();
+      return false;
+    }
+    // The root stays: it was asked for by name.
+    options_.keepRoot = true;
+  } else {
+    std::string pattern = (fs::temp_directory_path() / "km-cups-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) {
+      *error = "cannot make a temporary folder";
+      return false;
+    }
+    root_ = pattern;
+  }
+  // The scheduler listens on a UNIX socket under the root, whose path has a size limit.
+  if (socketPath().size() >= sizeof(sockaddr_un{}.sun_path)) {
+    *error = "the root folder path is too long for a socket: " + root_.string();
     return false;
   }
-  root_ = pattern;
   started_ = true;
   // Backends run as an unprivileged user when the scheduler runs as root.
   chmod(root_.c_str(), 0755);

@@ -39,6 +39,8 @@ struct ServerOptions {
   std::string printerProgram;
   // Keep the root folder after Stop (for looking at logs).
   bool keepRoot = false;
+  // Use this folder (new or empty; kept after Stop) instead of a temporary one.
+  std::string rootFolder;
   // Raw queues km_seed_0001, km_seed_0002, ... laid down in the server's configuration
   // before it starts (quick even for a thousand queues); no printer listens behind them.
   std::size_t seededRawQueues = 0;
