@@ -10,6 +10,9 @@ std::optional<std::string>* ValueOption(CommandLine& line, std::string_view name
   if (name == "--output") return &line.output;
   if (name == "--label") return &line.label;
   if (name == "--pattern") return &line.pattern;
+  if (name == "--dest") return &line.dest;
+  if (name == "--group") return &line.group;
+  if (name == "--settings") return &line.settings;
   return nullptr;
 }
 

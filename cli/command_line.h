@@ -13,6 +13,9 @@ struct CommandLine {
   std::optional<std::string> output;
   std::optional<std::string> label;
   std::optional<std::string> pattern;
+  std::optional<std::string> dest;      // a printer, or a group behind the group prefix
+  std::optional<std::string> group;     // a group by its plain name
+  std::optional<std::string> settings;  // another settings file
   bool statusPage = false;
   bool hex = false;
   bool keepExisting = false;

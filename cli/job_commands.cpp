@@ -5,7 +5,9 @@
 #include <functional>
 #include <string>
 
+#include "delivery.h"
 #include "generator_session.h"
+#include "platform/file_layer.h"
 #include "progress_line.h"
 #include "trm.h"
 
@@ -32,9 +34,35 @@ int MissingSource(std::string_view operation, const std::string& path) {
   return ExitStatusOf(TRM_SOURCE_MISSING);
 }
 
-// Starts the generator, fills the records, writes the job and reports its status.
-int RunJob(const CommandLine& line, const std::function<int(trmFOS*)>& fill,
-           int (*writeJob)(const trmFOS*, const trmVOS*),
+// Where the job is written: --output, or a temporary file removed once it was delivered.
+class JobPath {
+ public:
+  explicit JobPath(const CommandLine& line) {
+    if (line.output) {
+      path_ = *line.output;
+    } else if (DestinationOf(line)) {
+      platform::TextObject temp;
+      platform::MakeTempName(temp, "trm");
+      path_ = temp.cstr();
+      temporary_ = true;
+    }
+  }
+  ~JobPath() {
+    if (temporary_) std::remove(path_.c_str());
+  }
+  JobPath(const JobPath&) = delete;
+  JobPath& operator=(const JobPath&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+  bool temporary_ = false;
+};
+
+// Starts the generator, fills the records, writes the job, reports its status and delivers it
+// when a destination was given.
+int RunJob(const CommandLine& line, const std::string& documentName,
+           const std::function<int(trmFOS*)>& fill, int (*writeJob)(const trmFOS*, const trmVOS*),
            const std::function<std::string()>& progressText) {
   GeneratorSession session;
   if (session.status() != TRM_OK) {
@@ -47,13 +75,19 @@ int RunJob(const CommandLine& line, const std::function<int(trmFOS*)>& fill,
     std::fprintf(stderr, "kmjob: out of memory\n");
     return 1;
   }
+  const auto destination = DestinationOf(line);
   unsigned int flags = 0;
   if (line.statusPage) flags |= TRM_FLAG_STATUS_PAGE;
   if (line.hex) flags |= TRM_FLAG_HEX;
   if (!line.keepExisting) flags |= TRM_FLAG_REPLACE;
   trmFOSSetFlags(fos.get(), flags);
-  if (line.label) trmFOSSetStatusLabel(fos.get(), line.label->c_str());
-  if (line.output) trmVOSSetOutputPath(vos.get(), line.output->c_str());
+  if (line.label) {
+    trmFOSSetStatusLabel(fos.get(), line.label->c_str());
+  } else if (destination) {
+    trmFOSSetStatusLabel(fos.get(), StatusLabelOf(*destination).c_str());
+  }
+  JobPath job(line);
+  if (!job.path().empty()) trmVOSSetOutputPath(vos.get(), job.path().c_str());
   if (line.overwriteOutput) trmVOSSetFlags(vos.get(), TRM_FLAG_REPLACE);
 
   if (int refused = fill(fos.get()); refused != 0) return refused;
@@ -64,12 +98,13 @@ int RunJob(const CommandLine& line, const std::function<int(trmFOS*)>& fill,
     progress.Show(progressText());
     status = writeJob(fos.get(), vos.get());
   }
-  if (status == TRM_OK) {
-    std::printf("%s\n", trmGetLastDetail());
-  } else {
+  if (status != TRM_OK) {
     std::fprintf(stderr, "kmjob: %s\n", LastGeneratorMessage().c_str());
+    return ExitStatusOf(status);
   }
-  return ExitStatusOf(status);
+  if (line.output) std::printf("%s\n", trmGetLastDetail());
+  if (!destination) return 0;
+  return DeliverFile(line, documentName, job.path(), *destination);
 }
 
 }  // namespace
@@ -83,7 +118,8 @@ int ListFilesCommand(const CommandLine& line) {
     if (line.pattern) trmFOSSetListPattern(fos, line.pattern->c_str());
     return 0;
   };
-  return RunJob(line, fill, trmListPrinterFiles, [] { return "Writing listing job..."; });
+  return RunJob(line, "[List Files]", fill, trmListPrinterFiles,
+                [] { return "Writing listing job..."; });
 }
 
 int LoadFilesCommand(const CommandLine& line) {
@@ -110,7 +146,7 @@ int LoadFilesCommand(const CommandLine& line) {
     }
     return 0;
   };
-  return RunJob(line, fill, trmCreateFileLoader, [&] {
+  return RunJob(line, "[Load Legacy Files]", fill, trmCreateFileLoader, [&] {
     return "Writing job for " + std::to_string(line.operands.size()) + " file(s), " + MiB(total) +
            "...";
   });
@@ -121,7 +157,8 @@ int RemoveFilesCommand(const CommandLine& line) {
     for (const std::string& name : line.operands) trmFOSAddRemoveFile(fos, name.c_str());
     return 0;
   };
-  return RunJob(line, fill, trmCreateFileRemover, [] { return "Writing removal job..."; });
+  return RunJob(line, "[Remove Legacy Files]", fill, trmCreateFileRemover,
+                [] { return "Writing removal job..."; });
 }
 
 int LoadFontsCommand(const CommandLine& line) {
@@ -131,7 +168,7 @@ int LoadFontsCommand(const CommandLine& line) {
     }
     return 0;
   };
-  return RunJob(line, fill, trmCreatePSFontLoader, [&] {
+  return RunJob(line, "[Load PS Fonts]", fill, trmCreatePSFontLoader, [&] {
     return "Writing font job for " + std::to_string(line.operands.size()) + " font(s)...";
   });
 }

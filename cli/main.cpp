@@ -6,6 +6,7 @@
 
 #include "command_line.h"
 #include "job_commands.h"
+#include "printer_commands.h"
 #include "trm.h"
 
 namespace {
@@ -24,6 +25,10 @@ constexpr std::array kCommands{
             kmjob::LoadFilesCommand},
     Command{"remove-files", "remove-files NAME...", kmjob::RemoveFilesCommand},
     Command{"load-fonts", "load-fonts FONTFILE...", kmjob::LoadFontsCommand},
+    Command{"printers", "printers", kmjob::PrintersCommand},
+    Command{"send", "send FILE --dest NAME", kmjob::SendCommand},
+    Command{"group", "group add NAME | set NAME PRINTER... | remove NAME | list",
+            kmjob::GroupCommand},
 };
 
 void PrintHelp(std::FILE* out) {
@@ -34,7 +39,11 @@ void PrintHelp(std::FILE* out) {
   }
   std::fprintf(out,
                "\nOptions:\n"
-               "  --output FILE    write the job file there\n"
+               "  --dest NAME      deliver the job to this printer, or to a group written\n"
+               "                   behind the group prefix (three backslashes)\n"
+               "  --group NAME     deliver the job to every printer of this group\n"
+               "  --settings FILE  use this settings file instead of the standard one\n"
+               "  --output FILE    write the job file there (kept after delivery)\n"
                "  --overwrite      replace an existing job file at --output\n"
                "  --label TEXT     printer name shown on the status page\n"
                "  --status-page    make the printer print a status page\n"
@@ -44,8 +53,10 @@ void PrintHelp(std::FILE* out) {
                "\nPrinter names derive from local paths when not given: a library folder in the\n"
                "path (formlib, imglib, jdtlib, encoding, mislib, decomp, demo, fontlib) or the\n"
                "file's extension decides where the file goes on the printer.\n"
-               "\nExit status: 0 on success; 64 for a usage error; otherwise the job generator's\n"
-               "status code less 1000 (1017 gives 17), with its message on standard error.\n");
+               "\nExit status: 0 on success; 64 for a usage error; 2 when a printer did not\n"
+               "receive the job (the failure on standard error); 1 when a group command\n"
+               "failed; otherwise the job generator's status code less 1000 (1017 gives 17),\n"
+               "with its message on standard error.\n");
 }
 
 }  // namespace

@@ -97,7 +97,9 @@ int WriteUnderLock(std::string_view operation, const std::string& outputPath, Jo
 int WriteJob(std::string_view operation, const trmVOS& vos, JobBuild build,
              const std::function<int(const JobContext&)>& body) {
   const std::string& outputPath = *vos.outputPath;
-  WriteDebugLog("[" + std::string(operation) + "] START");
+  std::string start = "[";
+  start.append(operation).append("] START");
+  WriteDebugLog(start);
   std::error_code error;
   int code;
   if (std::filesystem::exists(outputPath, error) && !(vos.flags & TRM_FLAG_REPLACE)) {
