@@ -246,6 +246,13 @@ class GroupRange {
 
 std::string EncodeAscii85(std::span<const unsigned char> data, std::size_t blockBytes,
                           std::size_t lineBytes) {
+  std::string text;
+  EncodeAscii85Into(data, blockBytes, lineBytes, text);
+  return text;
+}
+
+void EncodeAscii85Into(std::span<const unsigned char> data, std::size_t blockBytes,
+                       std::size_t lineBytes, std::string& text) {
   const Layout layout = MakeLayout(blockBytes, lineBytes);
   const std::size_t totalGroups = data.size() / 4;
   const std::size_t partial = data.size() % 4;
@@ -274,7 +281,7 @@ std::string EncodeAscii85(std::span<const unsigned char> data, std::size_t block
   offsets[0] = head;
   for (std::size_t i = 1; i <= chunks; ++i) offsets[i] += offsets[i - 1];
 
-  std::string text = AllocateText(offsets[chunks] + tail);
+  SizeText(text, offsets[chunks] + tail);
   char* const base = text.data();
   if (layout.blocks) std::memcpy(base, "<~", 2);
   RunChunks(chunks, [&](std::size_t chunk) {
@@ -293,7 +300,6 @@ std::string EncodeAscii85(std::span<const unsigned char> data, std::size_t block
     out += partial + 1;
   }
   if (!endsWithBlock) std::memcpy(out, "~>\n", 3);
-  return text;
 }
 
 }  // namespace trm

@@ -11,4 +11,8 @@ namespace trm {
 std::string EncodeAscii85(std::span<const unsigned char> data, std::size_t blockBytes,
                           std::size_t lineBytes);
 
+// The same into an existing text, whose storage is reused: for encoding piece after piece.
+void EncodeAscii85Into(std::span<const unsigned char> data, std::size_t blockBytes,
+                       std::size_t lineBytes, std::string& text);
+
 }  // namespace trm

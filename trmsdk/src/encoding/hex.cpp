@@ -77,8 +77,15 @@ class HexLayout {
 
 std::string EncodeHex(std::span<const unsigned char> data, std::size_t blockBytes,
                       std::size_t lineBytes) {
+  std::string text;
+  EncodeHexInto(data, blockBytes, lineBytes, text);
+  return text;
+}
+
+void EncodeHexInto(std::span<const unsigned char> data, std::size_t blockBytes,
+                   std::size_t lineBytes, std::string& text) {
   const HexLayout layout(data.size(), blockBytes, lineBytes);
-  std::string text = AllocateText(layout.TotalSize());
+  SizeText(text, layout.TotalSize());
   char* const base = text.data();
   if (blockBytes > 0) {
     base[0] = '<';
@@ -91,7 +98,6 @@ std::string EncodeHex(std::span<const unsigned char> data, std::size_t blockByte
     const std::size_t last = chunks == 1 ? data.size() : std::min(data.size(), first + kChunkBytes);
     layout.Encode(data.data(), first, last, base + layout.OffsetOf(first));
   });
-  return text;
 }
 
 }  // namespace trm

@@ -10,4 +10,8 @@ namespace trm {
 std::string EncodeHex(std::span<const unsigned char> data, std::size_t blockBytes,
                       std::size_t lineBytes);
 
+// The same into an existing text, whose storage is reused: for encoding piece after piece.
+void EncodeHexInto(std::span<const unsigned char> data, std::size_t blockBytes,
+                   std::size_t lineBytes, std::string& text);
+
 }  // namespace trm

@@ -27,22 +27,26 @@ std::string Encode(std::span<const unsigned char> data, bool hex) {
              : EncodeAscii85(data, 0, kLoadRecordLineBytes);
 }
 
-// One piece of the data as it stands inside the whole record: every piece but the last ends
-// with its line end and without the record's end marker.
-std::string EncodePiece(std::span<const unsigned char> piece, bool hex, bool last) {
-  std::string text = Encode(piece, hex);
-  if (last) return text;
-  if (hex) {
-    text.push_back('\n');
-  } else if (text.ends_with("~>\n")) {
-    text.erase(text.size() - 3);
-  }
-  return text;
-}
-
+// One piece of a streamed record: its bytes and their text as it stands inside the whole
+// record (every piece but the last ends with its line end and without the end marker). The
+// storage of both is reused from piece to piece.
 struct Piece {
-  bool readOk = false;
+  std::vector<unsigned char> bytes;
   std::string text;
+  bool readOk = false;
+
+  void Produce(SourceFile& source, std::size_t length, bool hex, bool last) {
+    bytes.resize(length);
+    readOk = source.ReadExactly(bytes);
+    if (!readOk) return;
+    if (hex) {
+      EncodeHexInto(bytes, 0, kLoadRecordLineBytes, text);
+      if (!last) text.push_back('\n');
+    } else {
+      EncodeAscii85Into(bytes, 0, kLoadRecordLineBytes, text);
+      if (!last && text.ends_with("~>\n")) text.erase(text.size() - 3);
+    }
+  }
 };
 
 int StreamRecord(const JobContext& context, SourceFile& source, std::string_view printerName,
@@ -52,28 +56,29 @@ int StreamRecord(const JobContext& context, SourceFile& source, std::string_view
       LoadFileCommand(hex ? static_cast<long long>(size) : 0, printerName, parameters));
   if (code != TRM_OK) return code;
 
-  auto produce = [&source, hex, size](std::uint64_t offset) {
-    Piece piece;
-    std::size_t length =
+  Piece pieces[2];
+  auto produce = [&](Piece& piece, std::uint64_t offset) {
+    auto length =
         static_cast<std::size_t>(std::min<std::uint64_t>(kStreamPieceBytes, size - offset));
-    std::vector<unsigned char> buffer(length);
-    piece.readOk = source.ReadExactly(buffer);
-    if (piece.readOk) piece.text = EncodePiece(buffer, hex, offset + length == size);
-    return piece;
+    piece.Produce(source, length, hex, offset + length == size);
   };
-  Piece current = produce(0);
-  for (std::uint64_t offset = 0;;) {
+  produce(pieces[0], 0);
+  for (std::uint64_t offset = 0, index = 0;; ++index) {
+    Piece& current = pieces[index % 2];
     if (!current.readOk) return context.Fail(TRM_SOURCE_UNREADABLE, source.path());
-    offset += std::min<std::uint64_t>(kStreamPieceBytes, size - offset);
-    std::future<Piece> next;
-    if (offset < size) next = std::async(std::launch::async, produce, offset);
+    offset += current.bytes.size();
+    // The next piece is read and encoded while this one is written.
+    std::future<void> next;
+    if (offset < size) {
+      next = std::async(std::launch::async, produce, std::ref(pieces[(index + 1) % 2]), offset);
+    }
     bool written = context.out.Write(current.text);
     if (!next.valid()) {
       if (!written || !context.out.Flush()) return context.WriteFailure();
       // The count of a hexadecimal record was taken from the size: a file that grew is refused.
       return source.AtEnd() ? TRM_OK : context.Fail(TRM_SOURCE_UNREADABLE, source.path());
     }
-    current = next.get();
+    next.get();
     if (!written) return context.WriteFailure();
   }
 }

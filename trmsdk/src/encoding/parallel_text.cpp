@@ -36,11 +36,11 @@ void RunChunks(std::size_t count, const std::function<void(std::size_t)>& work) 
   for (auto& helper : helpers) helper.join();
 }
 
-// A text of `size` characters. Large texts ask for huge pages before their first touch: the
-// zero fill of resize() then costs a few faults instead of one per 4 KiB page.
-std::string AllocateText(std::size_t size) {
-  std::string text;
-  if (size >= kParallelThreshold) {
+// Large texts ask for huge pages before their first touch: the zero fill of resize() then
+// costs a few faults instead of one per 4 KiB page.
+void SizeText(std::string& text, std::size_t size) {
+  if (size >= kParallelThreshold && text.capacity() < size) {
+    text.clear();
     text.reserve(size);
     const std::uintptr_t page = 4096;
     const auto start = (reinterpret_cast<std::uintptr_t>(text.data()) + page - 1) & ~(page - 1);
@@ -49,7 +49,6 @@ std::string AllocateText(std::size_t size) {
     if (end > start) madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
   }
   text.resize(size);
-  return text;
 }
 
 }  // namespace trm

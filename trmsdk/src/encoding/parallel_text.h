@@ -13,7 +13,7 @@ inline constexpr std::size_t kParallelThreshold = std::size_t{1} << 20;
 // Runs work(0) ... work(count - 1) on up to one thread per core; the calling thread takes part.
 void RunChunks(std::size_t count, const std::function<void(std::size_t)>& work);
 
-// A text of `size` characters, to be overwritten whole.
-std::string AllocateText(std::size_t size);
+// Gives the text `size` characters, to be overwritten whole; storage it already has is reused.
+void SizeText(std::string& text, std::size_t size);
 
 }  // namespace trm
