@@ -73,11 +73,11 @@ int main(int argc, char** argv) {
     } else if (arg == "--standard") {
       standard = true;
     } else if (arg == "--queue") {
-      const std::string spec = value();
-      const std::size_t colon = spec.find(':');
+      const std::string queueText = value();
+      const std::size_t colon = queueText.find(':');
       QueueSpec queue;
-      queue.name = spec.substr(0, colon);
-      const std::string kind = colon == std::string::npos ? "ps" : spec.substr(colon + 1);
+      queue.name = queueText.substr(0, colon);
+      const std::string kind = colon == std::string::npos ? "ps" : queueText.substr(colon + 1);
       queue.driver = kind == "pcl"   ? QueueDriver::kPcl
                      : kind == "raw" ? QueueDriver::kRaw
                                      : QueueDriver::kPostScript;

@@ -329,13 +329,13 @@ bool PrivatePrintServer::PreparePpds(std::string* error) {
   return true;
 }
 
-bool PrivatePrintServer::AddQueue(const QueueSpec& spec, std::string* error) {
-  fs::create_directories(jobsFolder(spec.name));
-  fs::create_directories(diskFolder(spec.name));
-  fs::create_directories(pagesFolder(spec.name));
+bool PrivatePrintServer::AddQueue(const QueueSpec& queueSpec, std::string* error) {
+  fs::create_directories(jobsFolder(queueSpec.name));
+  fs::create_directories(diskFolder(queueSpec.name));
+  fs::create_directories(pagesFolder(queueSpec.name));
   const std::string program =
       options_.printerProgram.empty() ? KM_JOB_SINK_PATH : options_.printerProgram;
-  const fs::path log = root_ / "printers" / spec.name / "printer.log";
+  const fs::path log = root_ / "printers" / queueSpec.name / "printer.log";
   // The free port is only free until someone takes it: a printer that cannot listen is
   // started again on another port.
   int port = -1;
@@ -343,11 +343,11 @@ bool PrivatePrintServer::AddQueue(const QueueSpec& spec, std::string* error) {
     const int candidate = FreeLocalPort();
     const pid_t pid =
         Spawn({program, "--listen", "127.0.0.1:" + std::to_string(candidate), "--disk",
-               diskFolder(spec.name).string(), "--pages", pagesFolder(spec.name).string(),
-               "--keep-jobs", jobsFolder(spec.name).string()},
+               diskFolder(queueSpec.name).string(), "--pages", pagesFolder(queueSpec.name).string(),
+               "--keep-jobs", jobsFolder(queueSpec.name).string()},
               log);
     if (pid < 0) break;
-    printers_.push_back({spec.name, pid});
+    printers_.push_back({queueSpec.name, pid});
     const auto end = std::chrono::steady_clock::now() + 30s;
     for (;;) {
       if (WaitFor(pid, 0ms) != -1) {
@@ -363,38 +363,38 @@ bool PrivatePrintServer::AddQueue(const QueueSpec& spec, std::string* error) {
     }
   }
   if (port < 0) {
-    *error = "the printer for " + spec.name + " did not listen: " + ReadText(log);
+    *error = "the printer for " + queueSpec.name + " did not listen: " + ReadText(log);
     return false;
   }
 
-  std::vector<std::string> args = {"lpadmin", "-p", spec.name, "-v",
+  std::vector<std::string> args = {"lpadmin", "-p", queueSpec.name, "-v",
                                    "socket://127.0.0.1:" + std::to_string(port) + "/?snmp=false"};
-  if (spec.driver != QueueDriver::kRaw) {
+  if (queueSpec.driver != QueueDriver::kRaw) {
     const fs::path base =
-        root_ / "ppd" / (spec.driver == QueueDriver::kPcl ? "generpcl.ppd" : "generic.ppd");
+        root_ / "ppd" / (queueSpec.driver == QueueDriver::kPcl ? "generpcl.ppd" : "generic.ppd");
     fs::path ppd = base;
-    if (!spec.nickName.empty()) {
-      ppd = root_ / "ppd" / (spec.name + ".ppd");
-      if (!WriteText(ppd, ReplaceNickName(ReadText(base), spec.nickName))) {
+    if (!queueSpec.nickName.empty()) {
+      ppd = root_ / "ppd" / (queueSpec.name + ".ppd");
+      if (!WriteText(ppd, ReplaceNickName(ReadText(base), queueSpec.nickName))) {
         *error = "cannot write " + ppd.string();
         return false;
       }
     }
     args.insert(args.end(), {"-P", ppd.string()});
   }
-  if (!spec.description.empty()) args.insert(args.end(), {"-D", spec.description});
+  if (!queueSpec.description.empty()) args.insert(args.end(), {"-D", queueSpec.description});
   args.push_back("-E");
   std::string out;
   if (RunTool(args, &out) != 0) {
-    *error = "lpadmin failed for " + spec.name + ": " + out;
+    *error = "lpadmin failed for " + queueSpec.name + ": " + out;
     return false;
   }
-  if (!spec.accepting && RunTool({"cupsreject", spec.name}) != 0) {
-    *error = "cupsreject failed for " + spec.name;
+  if (!queueSpec.accepting && RunTool({"cupsreject", queueSpec.name}) != 0) {
+    *error = "cupsreject failed for " + queueSpec.name;
     return false;
   }
-  if (!spec.enabled && RunTool({"cupsdisable", spec.name}) != 0) {
-    *error = "cupsdisable failed for " + spec.name;
+  if (!queueSpec.enabled && RunTool({"cupsdisable", queueSpec.name}) != 0) {
+    *error = "cupsdisable failed for " + queueSpec.name;
     return false;
   }
   return true;
@@ -439,8 +439,8 @@ bool PrivatePrintServer::Start(const ServerOptions& options, std::string* error)
                   (root_ / "cups-files.conf").string()},
                  root_ / "log" / "cupsd.out");
   if (cupsd_ < 0 || !WaitUntilRunning(error) || !PreparePpds(error)) return Stop(), false;
-  for (const QueueSpec& spec : options.queues) {
-    if (!AddQueue(spec, error)) return Stop(), false;
+  for (const QueueSpec& queueSpec : options.queues) {
+    if (!AddQueue(queueSpec, error)) return Stop(), false;
   }
   return true;
 }

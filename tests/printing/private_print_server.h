@@ -90,7 +90,7 @@ class PrivatePrintServer {
   bool SeedQueues(std::string* error);
   bool WaitUntilRunning(std::string* error);
   bool PreparePpds(std::string* error);
-  bool AddQueue(const QueueSpec& spec, std::string* error);
+  bool AddQueue(const QueueSpec& queueSpec, std::string* error);
   std::string SchedulerLog() const;
 
   ServerOptions options_;
