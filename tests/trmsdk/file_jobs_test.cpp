@@ -1,4 +1,8 @@
 #include <gmock/gmock.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <string>
 
@@ -240,6 +244,36 @@ TEST_F(FileJobTest, LargeFilesStreamToTheSameRecord) {
   ASSERT_EQ(trmCreateFileLoader(fos_, vos_), TRM_OK) << trmGetLastMessage();
   EXPECT_TRUE(Body() == "\n\n" + std::to_string(data.size()) + " (big) () false false load_file\n" +
                             trm::EncodeHex(bytes, 0, 512) + "\n%EOF");
+}
+
+}  // namespace
+}  // namespace trm_test
+
+namespace trm_test {
+namespace {
+
+// A disk that fills up while the job is written: the job fails with 1005 naming the output,
+// and neither the output nor its scratch file stays behind. A file-size limit stands in for
+// the full disk, in a child process so the limit ends with it.
+TEST_F(FileJobTest, FullDiskLeavesNothingBehind) {
+  AddFile("res/big.bin", std::string(3 * 1024 * 1024, 'x'), "big");
+  const std::string output = Output();
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{256 * 1024, 256 * 1024};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    int code = trmCreateFileLoader(fos_, vos_);
+    bool detailNamesOutput = output == trmGetLastDetail();
+    _exit(code == TRM_WRITE_PROBLEM && detailNamesOutput ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_TRUE(fs::is_empty(Path("out")));
+  EXPECT_TRUE(fs::is_empty(Path("tmp")));
 }
 
 }  // namespace
