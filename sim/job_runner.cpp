@@ -1,8 +1,10 @@
 #include "job_runner.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,6 +15,7 @@
 #include <thread>
 
 #include "preamble.h"
+#include "unique_fd.h"
 
 extern char** environ;
 
@@ -89,6 +92,31 @@ std::string ErrorVerdict(const std::string& output) {
     if (c == ' ' || c == '\t' || c == '\r') c = '_';
   }
   return "error " + name + " " + (command.empty() ? "?" : command);
+}
+
+// Waits for the interpreter until the deadline; false when it had to be killed. A pidfd
+// turns readable the moment the child ends, so no job waits out a polling interval.
+bool WaitForChild(pid_t child, int& status, std::chrono::steady_clock::time_point deadline) {
+  const UniqueFd pidfd(static_cast<int>(::syscall(SYS_pidfd_open, child, 0)));
+  while (true) {
+    const pid_t done = waitpid(child, &status, WNOHANG);
+    if (done == child) return true;
+    if (done < 0 && errno != EINTR) return true;
+    const auto now = std::chrono::steady_clock::now();
+    if (now > deadline) {
+      kill(child, SIGKILL);
+      waitpid(child, &status, 0);
+      return false;
+    }
+    if (pidfd) {
+      const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
+      pollfd ready{pidfd.Get(), POLLIN, 0};
+      ::poll(&ready, 1, static_cast<int>(std::min<long long>(left, 1000)));
+    } else {
+      // Kernels before 5.3 have no pidfd.
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+  }
 }
 
 }  // namespace
@@ -169,21 +197,9 @@ JobResult RunJob(const fs::path& job, int jobNumber, const DiskView& disk,
   }
 
   int status = 0;
-  bool timedOut = false;
-  const auto deadline =
-      std::chrono::steady_clock::now() + std::chrono::seconds(options.timeoutSeconds);
-  while (true) {
-    const pid_t done = waitpid(child, &status, WNOHANG);
-    if (done == child) break;
-    if (done < 0 && errno != EINTR) break;
-    if (std::chrono::steady_clock::now() > deadline) {
-      kill(child, SIGKILL);
-      waitpid(child, &status, 0);
-      timedOut = true;
-      break;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
+  const bool timedOut = !WaitForChild(
+      child, status,
+      std::chrono::steady_clock::now() + std::chrono::seconds(options.timeoutSeconds));
 
   result.events = SplitLines(ReadAll(report));
   result.output = ReadAll(log);
