@@ -38,7 +38,8 @@ std::string Encode(std::string_view name) {
 }  // namespace
 
 bool IsStorableName(std::string_view name) {
-  if (name.empty()) return false;
+  // A path ends at NUL: "a\0" would be shown, and stored, as "a".
+  if (name.empty() || name.find('\0') != std::string_view::npos) return false;
   std::size_t start = 0;
   while (true) {
     const std::size_t end = std::min(name.find('/', start), name.size());

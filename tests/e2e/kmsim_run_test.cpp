@@ -81,6 +81,8 @@ TEST_F(KmsimRun, NamesThatLeaveTheDiskAreRefused) {
       {"(x) (../outside) renamefile", "../outside", "error invalidfileaccess renamefile"},
       {"(.kmsim/lock) deletefile", ".kmsim/lock", "error invalidfileaccess deletefile"},
       {"(../*) {} 100 string filenameforall", "../*", "error invalidfileaccess filenameforall"},
+      // The folder view would cut the name at the NUL and overwrite "a".
+      {"(a\\000) (w) file", "a%00", "error invalidfileaccess file"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.job);
