@@ -11,7 +11,7 @@ namespace kmsim {
 // kmsim's own folder inside the disk folder; no printer name may start with it.
 inline constexpr std::string_view kPrivateFolder = ".kmsim";
 
-// A name the disk can hold: relative, "/" between non-empty parts, no "." or ".." part,
+// A name the disk can hold: relative, no NUL, "/" between non-empty parts, no "." or ".." part,
 // not inside kPrivateFolder, and short enough for one file name with a temporary suffix.
 bool IsStorableName(std::string_view name);
 

@@ -29,9 +29,9 @@ std::vector<std::string_view> Parts(std::string_view name) {
   return parts;
 }
 
-// Relative, non-empty parts other than "." and "..", not under ".kmsim".
+// Relative, no NUL, non-empty parts other than "." and "..", not under ".kmsim".
 bool ReferenceStorable(std::string_view name) {
-  if (name.empty()) return false;
+  if (name.empty() || name.find('\0') != std::string_view::npos) return false;
   const std::vector<std::string_view> parts = Parts(name);
   for (std::size_t i = 0; i < parts.size(); ++i) {
     if (parts[i].empty() || parts[i] == "." || parts[i] == "..") return false;
