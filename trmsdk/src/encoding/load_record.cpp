@@ -19,7 +19,7 @@ namespace {
 constexpr std::size_t kLoadRecordLineBytes = 512;
 // Files up to this size are encoded whole; larger ones in pieces of this many bytes (whole
 // lines), each piece read and encoded while the previous one is written.
-constexpr std::size_t kStreamPieceBytes = std::size_t{4} << 20;
+constexpr std::size_t kStreamPieceBytes = std::size_t{2} << 20;
 constexpr unsigned char kDosEpsMagic[] = {0xC5, 0xD0, 0xD3, 0xC6};
 
 std::string Encode(std::span<const unsigned char> data, bool hex) {
