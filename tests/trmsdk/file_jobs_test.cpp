@@ -246,6 +246,41 @@ TEST_F(FileJobTest, LargeFilesStreamToTheSameRecord) {
                             trm::EncodeHex(bytes, 0, 512) + "\n%EOF");
 }
 
+// Pieces of a streamed file are read and encoded ahead of the writer in a ring of buffers:
+// files ending exactly on a piece boundary, one byte past it or inside a group, one after the
+// other in one job, give the records of the whole files.
+TEST_F(FileJobTest, StreamedFilesEndOnAndBesidePieceBoundaries) {
+  constexpr std::size_t kPiece = std::size_t{2} << 20;
+  const std::size_t sizes[] = {2 * kPiece, kPiece + 1, 5 * kPiece - 2};
+  std::string expected85;
+  std::string expectedHex;
+  std::uint32_t state = 99;
+  for (std::size_t file = 0; file < std::size(sizes); ++file) {
+    std::string data(sizes[file], '\0');
+    for (std::size_t i = 0; i < data.size(); ++i) {
+      state = state * 1103515245u + 12345u;
+      // Zero groups right at the start and end of every piece, random bytes between.
+      const std::size_t inPiece = i % kPiece;
+      bool zero = inPiece < 8 || inPiece >= kPiece - 8 || (i / 4096) % 7 == 0;
+      data[i] = zero ? '\0' : static_cast<char>(state >> 24);
+    }
+    const std::string name = "f" + std::to_string(file);
+    AddFile("res/" + name + ".bin", data, name.c_str());
+    std::span<const unsigned char> bytes(reinterpret_cast<const unsigned char*>(data.data()),
+                                         data.size());
+    expected85 +=
+        "\n\n0 (" + name + ") () false false load_file\n" + trm::EncodeAscii85(bytes, 0, 512);
+    expectedHex += "\n\n" + std::to_string(data.size()) + " (" + name +
+                   ") () false false load_file\n" + trm::EncodeHex(bytes, 0, 512);
+  }
+  trmVOSSetFlags(vos_, TRM_FLAG_REPLACE);
+  ASSERT_EQ(trmCreateFileLoader(fos_, vos_), TRM_OK) << trmGetLastMessage();
+  EXPECT_TRUE(Body() == expected85 + "\n%EOF");
+  trmFOSSetFlags(fos_, TRM_FLAG_HEX);
+  ASSERT_EQ(trmCreateFileLoader(fos_, vos_), TRM_OK) << trmGetLastMessage();
+  EXPECT_TRUE(Body() == expectedHex + "\n%EOF");
+}
+
 }  // namespace
 }  // namespace trm_test
 

@@ -247,12 +247,12 @@ class GroupRange {
 std::string EncodeAscii85(std::span<const unsigned char> data, std::size_t blockBytes,
                           std::size_t lineBytes) {
   std::string text;
-  EncodeAscii85Into(data, blockBytes, lineBytes, text);
+  EncodeAscii85Into(data, blockBytes, lineBytes, text, Cores::kAll);
   return text;
 }
 
 void EncodeAscii85Into(std::span<const unsigned char> data, std::size_t blockBytes,
-                       std::size_t lineBytes, std::string& text) {
+                       std::size_t lineBytes, std::string& text, Cores cores) {
   const Layout layout = MakeLayout(blockBytes, lineBytes);
   const std::size_t totalGroups = data.size() / 4;
   const std::size_t partial = data.size() % 4;
@@ -267,8 +267,9 @@ void EncodeAscii85Into(std::span<const unsigned char> data, std::size_t blockByt
 
   const std::size_t chunkLines = std::max<std::size_t>(1, kChunkBytes / (4 * layout.groupsPerLine));
   const std::size_t chunkGroups = chunkLines * layout.groupsPerLine;
-  const std::size_t chunks =
-      data.size() >= kParallelThreshold ? (totalGroups + chunkGroups - 1) / chunkGroups : 1;
+  const std::size_t chunks = cores == Cores::kAll && data.size() >= kParallelThreshold
+                                 ? (totalGroups + chunkGroups - 1) / chunkGroups
+                                 : 1;
 
   // Exact size first: every chunk's zero groups are counted, then each chunk knows its offset.
   std::vector<std::size_t> offsets(chunks + 1, 0);

@@ -3,6 +3,8 @@
 #include <span>
 #include <string>
 
+#include "encoding/parallel_text.h"
+
 namespace trm {
 
 // ASCII85 as PostScript's ASCII85Decode reads it. blockBytes > 0 wraps every block of that many
@@ -13,6 +15,6 @@ std::string EncodeAscii85(std::span<const unsigned char> data, std::size_t block
 
 // The same into an existing text, whose storage is reused: for encoding piece after piece.
 void EncodeAscii85Into(std::span<const unsigned char> data, std::size_t blockBytes,
-                       std::size_t lineBytes, std::string& text);
+                       std::size_t lineBytes, std::string& text, Cores cores);
 
 }  // namespace trm

@@ -78,12 +78,12 @@ class HexLayout {
 std::string EncodeHex(std::span<const unsigned char> data, std::size_t blockBytes,
                       std::size_t lineBytes) {
   std::string text;
-  EncodeHexInto(data, blockBytes, lineBytes, text);
+  EncodeHexInto(data, blockBytes, lineBytes, text, Cores::kAll);
   return text;
 }
 
 void EncodeHexInto(std::span<const unsigned char> data, std::size_t blockBytes,
-                   std::size_t lineBytes, std::string& text) {
+                   std::size_t lineBytes, std::string& text, Cores cores) {
   const HexLayout layout(data.size(), blockBytes, lineBytes);
   SizeText(text, layout.TotalSize());
   char* const base = text.data();
@@ -91,8 +91,9 @@ void EncodeHexInto(std::span<const unsigned char> data, std::size_t blockBytes,
     base[0] = '<';
     base[text.size() - 1] = '>';
   }
-  const std::size_t chunks =
-      data.size() >= kParallelThreshold ? (data.size() + kChunkBytes - 1) / kChunkBytes : 1;
+  const std::size_t chunks = cores == Cores::kAll && data.size() >= kParallelThreshold
+                                 ? (data.size() + kChunkBytes - 1) / kChunkBytes
+                                 : 1;
   RunChunks(chunks, [&](std::size_t chunk) {
     const std::size_t first = chunk * kChunkBytes;
     const std::size_t last = chunks == 1 ? data.size() : std::min(data.size(), first + kChunkBytes);

@@ -3,6 +3,8 @@
 #include <span>
 #include <string>
 
+#include "encoding/parallel_text.h"
+
 namespace trm {
 
 // Two upper-case digits per byte; blockBytes > 0 gives "<...>" strings joined by ">\n<",
@@ -12,6 +14,6 @@ std::string EncodeHex(std::span<const unsigned char> data, std::size_t blockByte
 
 // The same into an existing text, whose storage is reused: for encoding piece after piece.
 void EncodeHexInto(std::span<const unsigned char> data, std::size_t blockBytes,
-                   std::size_t lineBytes, std::string& text);
+                   std::size_t lineBytes, std::string& text, Cores cores);
 
 }  // namespace trm

@@ -1,9 +1,13 @@
 #include "encoding/load_record.h"
 
 #include <algorithm>
-#include <future>
+#include <array>
+#include <condition_variable>
+#include <exception>
 #include <iterator>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "encoding/ascii85.h"
@@ -34,19 +38,106 @@ struct Piece {
   std::vector<unsigned char> bytes;
   std::string text;
   bool readOk = false;
+  bool last = false;
 
-  void Produce(SourceFile& source, std::size_t length, bool hex, bool last) {
+  void Produce(SourceFile& source, std::size_t length, bool hex) {
     bytes.resize(length);
     readOk = source.ReadExactly(bytes);
     if (!readOk) return;
+    // The writer keeps the other core busy: encoding on this thread alone beats sharing it.
     if (hex) {
-      EncodeHexInto(bytes, 0, kLoadRecordLineBytes, text);
+      EncodeHexInto(bytes, 0, kLoadRecordLineBytes, text, Cores::kCallerOnly);
       if (!last) text.push_back('\n');
     } else {
-      EncodeAscii85Into(bytes, 0, kLoadRecordLineBytes, text);
+      EncodeAscii85Into(bytes, 0, kLoadRecordLineBytes, text, Cores::kCallerOnly);
       if (!last && text.ends_with("~>\n")) text.erase(text.size() - 3);
     }
   }
+};
+
+// Reads and encodes the pieces of one file on a thread of its own, a few pieces ahead of the
+// writer, so that the two stay busy side by side without a thread started per piece.
+class PieceProducer {
+ public:
+  PieceProducer(SourceFile& source, bool hex)
+      : source_(source), hex_(hex), thread_([this] { Run(); }) {}
+  ~PieceProducer() {
+    {
+      std::lock_guard lock(mutex_);
+      stopping_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+  }
+  PieceProducer(const PieceProducer&) = delete;
+  PieceProducer& operator=(const PieceProducer&) = delete;
+
+  // The next piece in file order, kept until Release(); nullptr after the last one. Rethrows
+  // what stopped the producer (out of memory).
+  const Piece* Next() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return produced_ > consumed_ || finished_; });
+    if (produced_ > consumed_) return &pieces_[consumed_ % kSlots];
+    if (failure_) std::rethrow_exception(failure_);
+    return nullptr;
+  }
+
+  void Release() {
+    {
+      std::lock_guard lock(mutex_);
+      ++consumed_;
+    }
+    changed_.notify_all();
+  }
+
+ private:
+  // Two pieces ahead smooth out the writer's uneven pace at little memory.
+  static constexpr std::size_t kSlots = 3;
+
+  void Run() {
+    const std::uint64_t size = source_.size();
+    try {
+      for (std::uint64_t offset = 0, index = 0; offset < size; ++index) {
+        {
+          std::unique_lock lock(mutex_);
+          changed_.wait(lock, [&] { return stopping_ || index - consumed_ < kSlots; });
+          if (stopping_) break;
+        }
+        Piece& piece = pieces_[index % kSlots];
+        const auto length =
+            static_cast<std::size_t>(std::min<std::uint64_t>(kStreamPieceBytes, size - offset));
+        offset += length;
+        piece.last = offset == size;
+        piece.Produce(source_, length, hex_);
+        {
+          std::lock_guard lock(mutex_);
+          ++produced_;
+        }
+        changed_.notify_all();
+        if (!piece.readOk) break;
+      }
+    } catch (const std::exception&) {
+      std::lock_guard lock(mutex_);
+      failure_ = std::current_exception();
+    }
+    {
+      std::lock_guard lock(mutex_);
+      finished_ = true;
+    }
+    changed_.notify_all();
+  }
+
+  SourceFile& source_;
+  const bool hex_;
+  std::array<Piece, kSlots> pieces_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::uint64_t produced_ = 0;
+  std::uint64_t consumed_ = 0;
+  bool stopping_ = false;
+  bool finished_ = false;
+  std::exception_ptr failure_;
+  std::thread thread_;  // last: starts once everything above exists
 };
 
 int StreamRecord(const JobContext& context, SourceFile& source, std::string_view printerName,
@@ -56,31 +147,15 @@ int StreamRecord(const JobContext& context, SourceFile& source, std::string_view
       LoadFileCommand(hex ? static_cast<long long>(size) : 0, printerName, parameters));
   if (code != TRM_OK) return code;
 
-  Piece pieces[2];
-  auto produce = [&](Piece& piece, std::uint64_t offset) {
-    auto length =
-        static_cast<std::size_t>(std::min<std::uint64_t>(kStreamPieceBytes, size - offset));
-    piece.Produce(source, length, hex, offset + length == size);
-  };
-  produce(pieces[0], 0);
-  for (std::uint64_t offset = 0, index = 0;; ++index) {
-    Piece& current = pieces[index % 2];
-    if (!current.readOk) return context.Fail(TRM_SOURCE_UNREADABLE, source.path());
-    offset += current.bytes.size();
-    // The next piece is read and encoded while this one is written.
-    std::future<void> next;
-    if (offset < size) {
-      next = std::async(std::launch::async, produce, std::ref(pieces[(index + 1) % 2]), offset);
-    }
-    bool written = context.out.Write(current.text);
-    if (!next.valid()) {
-      if (!written || !context.out.Flush()) return context.WriteFailure();
-      // The count of a hexadecimal record was taken from the size: a file that grew is refused.
-      return source.AtEnd() ? TRM_OK : context.Fail(TRM_SOURCE_UNREADABLE, source.path());
-    }
-    next.get();
-    if (!written) return context.WriteFailure();
+  PieceProducer producer(source, hex);
+  while (const Piece* piece = producer.Next()) {
+    if (!piece->readOk) return context.Fail(TRM_SOURCE_UNREADABLE, source.path());
+    if (!context.out.Write(piece->text)) return context.WriteFailure();
+    producer.Release();
   }
+  if (!context.out.Flush()) return context.WriteFailure();
+  // The count of a hexadecimal record was taken from the size: a file that grew is refused.
+  return source.AtEnd() ? TRM_OK : context.Fail(TRM_SOURCE_UNREADABLE, source.path());
 }
 
 }  // namespace
