@@ -229,7 +229,7 @@ TEST_F(FileJobTest, LargeFilesStreamToTheSameRecord) {
   std::uint32_t state = 12345;
   for (std::size_t i = 0; i < data.size(); ++i) {
     state = state * 1103515245u + 12345u;
-    // Zero runs across the 4 MiB piece boundaries, random bytes elsewhere.
+    // Zero runs across piece boundaries, random bytes elsewhere.
     bool zero = (i / 1000) % 3 == 0 || (i > 4194000 && i < 4195000);
     data[i] = zero ? '\0' : static_cast<char>(state >> 24);
   }
@@ -250,8 +250,9 @@ TEST_F(FileJobTest, LargeFilesStreamToTheSameRecord) {
 // files ending exactly on a piece boundary, one byte past it or inside a group, one after the
 // other in one job, give the records of the whole files.
 TEST_F(FileJobTest, StreamedFilesEndOnAndBesidePieceBoundaries) {
-  constexpr std::size_t kPiece = std::size_t{2} << 20;
-  const std::size_t sizes[] = {2 * kPiece, kPiece + 1, 5 * kPiece - 2};
+  // Files above 2 MiB stream, in pieces of 256 KiB.
+  constexpr std::size_t kPiece = std::size_t{256} << 10;
+  const std::size_t sizes[] = {12 * kPiece, 8 * kPiece + 1, 20 * kPiece - 2};
   std::string expected85;
   std::string expectedHex;
   std::uint32_t state = 99;

@@ -21,9 +21,11 @@ namespace trm {
 namespace {
 
 constexpr std::size_t kLoadRecordLineBytes = 512;
-// Files up to this size are encoded whole; larger ones in pieces of this many bytes (whole
-// lines), each piece read and encoded while the previous one is written.
-constexpr std::size_t kStreamPieceBytes = std::size_t{2} << 20;
+// Files up to this size are encoded whole; larger ones stream through in pieces, each read and
+// encoded while earlier ones are written. Small pieces stay in the core's cache from the read
+// through the encoding to the write; they hold whole lines.
+constexpr std::size_t kStreamThreshold = std::size_t{2} << 20;
+constexpr std::size_t kStreamPieceBytes = std::size_t{256} << 10;
 constexpr unsigned char kDosEpsMagic[] = {0xC5, 0xD0, 0xD3, 0xC6};
 
 std::string Encode(std::span<const unsigned char> data, bool hex) {
@@ -179,7 +181,7 @@ int WriteFileLoadRecord(const JobContext& context, const std::string& localPath,
   unsigned char magic[sizeof kDosEpsMagic] = {};
   bool mayBeEps = source.size() >= sizeof magic && source.Peek(magic) &&
                   std::equal(std::begin(magic), std::end(magic), std::begin(kDosEpsMagic));
-  if (source.size() > kStreamPieceBytes && !mayBeEps) {
+  if (source.size() > kStreamThreshold && !mayBeEps) {
     return StreamRecord(context, source, printerName, parameters, hex);
   }
   std::vector<unsigned char> data(source.size());
