@@ -106,6 +106,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Five characters per group, plus "<~", "~>" and a partial group on the last line.
   if (LongestLine(ascii85) > 5 * std::max<std::size_t>(groups, 1) + 4 + 4) std::abort();
 
+  // Every kernel this machine has writes the groups as the scalar one does.
+  const std::string scalar = trm::EncodeAscii85Groups(input, trm::Ascii85Kernel::kScalar);
+  for (const auto kernel : {trm::Ascii85Kernel::kAvx2, trm::Ascii85Kernel::kAvx512}) {
+    if (trm::Ascii85KernelAvailable(kernel) && trm::EncodeAscii85Groups(input, kernel) != scalar) {
+      std::abort();
+    }
+  }
+
   const std::string hex = trm::EncodeHex(input, block, line);
   if (DecodeHex(hex) != input) std::abort();
   if (line > 0 && block == 0 && LongestLine(hex) > 2 * line) std::abort();

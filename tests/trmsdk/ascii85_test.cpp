@@ -283,4 +283,59 @@ TEST(Ascii85RoundTrip, PythonDecodesParallelText) {
   EXPECT_EQ(python.Decode(Encode(data, 49152, 0), true), data);
 }
 
+// Every vector kernel this machine has gives the scalar kernel's text: for every count of groups
+// around the step sizes, zero groups at each place of a step, whole zero steps and the digit
+// boundaries. A kernel the machine lacks is skipped (the dispatcher never picks it).
+TEST(Ascii85Kernels, VectorKernelsMatchScalar) {
+  using trm::Ascii85Kernel;
+  ASSERT_TRUE(trm::Ascii85KernelAvailable(Ascii85Kernel::kScalar));
+  std::vector<Bytes> inputs;
+  for (std::size_t groups = 0; groups <= 70; ++groups) {
+    inputs.push_back(RandomBytes(4 * groups + groups % 4, static_cast<unsigned>(groups)));
+  }
+  // One zero group at each place of a 16-group step, inside and after a full step.
+  for (std::size_t at = 0; at < 40; ++at) {
+    Bytes data = RandomBytes(4 * 40, static_cast<unsigned>(100 + at));
+    std::fill_n(data.begin() + 4 * at, 4, 0);
+    inputs.push_back(data);
+  }
+  // Whole zero steps between non-zero ones, and zero bytes that do not make a zero group.
+  Bytes mixed = RandomBytes(4 * 96, 7);
+  std::fill_n(mixed.begin() + 64, 64, 0);
+  std::fill_n(mixed.begin() + 192, 128, 0);
+  mixed[200] = 1;
+  inputs.push_back(mixed);
+  inputs.push_back(Bytes(4 * 48, 0));
+  // Steps that are all zero but for their first or their last group.
+  for (std::size_t keep : {std::size_t{0}, std::size_t{15}, std::size_t{16}, std::size_t{31}}) {
+    Bytes data(4 * 48, 0);
+    data[4 * keep + 3] = 9;
+    inputs.push_back(data);
+  }
+  // Values at the edges of every digit position, and the largest value.
+  Bytes edges;
+  for (std::uint64_t power = 1; power <= 85ull * 85 * 85 * 85; power *= 85) {
+    for (std::uint64_t value : {power - 1, power, power + 1, 2 * power - 1}) {
+      const auto v = static_cast<std::uint32_t>(value);
+      edges.insert(edges.end(),
+                   {static_cast<unsigned char>(v >> 24), static_cast<unsigned char>(v >> 16),
+                    static_cast<unsigned char>(v >> 8), static_cast<unsigned char>(v)});
+    }
+  }
+  for (int i = 0; i < 16; ++i) edges.insert(edges.end(), 4, 0xFF);
+  inputs.push_back(edges);
+
+  for (Ascii85Kernel kernel : {Ascii85Kernel::kAvx2, Ascii85Kernel::kAvx512}) {
+    if (!trm::Ascii85KernelAvailable(kernel)) continue;
+    for (const Bytes& data : inputs) {
+      ASSERT_EQ(trm::EncodeAscii85Groups(data, kernel),
+                trm::EncodeAscii85Groups(data, Ascii85Kernel::kScalar))
+          << "kernel " << static_cast<int>(kernel) << ", " << data.size() << " bytes";
+    }
+  }
+  // The scalar kernel itself against the naive reference, whose one line ends in LF "~>" LF.
+  EXPECT_EQ(trm::EncodeAscii85Groups(edges, Ascii85Kernel::kScalar) + "\n~>\n",
+            ReferenceAscii85(edges, 0, edges.size()));
+}
+
 }  // namespace

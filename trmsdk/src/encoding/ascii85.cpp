@@ -3,10 +3,19 @@
 #include "encoding/parallel_text.h"
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#if defined(__clang__)
 #include <immintrin.h>
-#define KM_ASCII85_AVX2 1
 #else
-#define KM_ASCII85_AVX2 0
+// GCC 12 warns about the deliberately undefined vectors inside its own AVX-512 helpers.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wuninitialized"
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#include <immintrin.h>
+#pragma GCC diagnostic pop
+#endif
+#define KM_ASCII85_SIMD 1
+#else
+#define KM_ASCII85_SIMD 0
 #endif
 
 #include <algorithm>
@@ -81,7 +90,7 @@ char* EncodeGroupsScalar(const unsigned char* src, std::size_t groups, char* out
   return out;
 }
 
-#if KM_ASCII85_AVX2
+#if KM_ASCII85_SIMD
 // v / 7225 in every 32-bit lane: (v * 2434904643) >> 44 is exact for all 32-bit v.
 __attribute__((target("avx2"))) inline __m256i Divide7225(__m256i v) {
   const __m256i magic = _mm256_set1_epi32(static_cast<int>(2434904643u));
@@ -137,20 +146,97 @@ __attribute__((target("avx2"))) char* EncodeGroupsAvx2(const unsigned char* src,
   return EncodeGroupsScalar(src, groups - i, out);
 }
 
-bool HasAvx2() {
-  static const bool has = [] {
-    __builtin_cpu_init();  // may run before the library's own start-up code
-    return __builtin_cpu_supports("avx2") != 0;
-  }();
-  return has;
+// Sixteen groups per step when none of them is zero (sixteen zero groups are sixteen "z"). The
+// 80 characters are gathered from the digit lanes by byte permutations and stored exactly.
+struct Avx512Gather {
+  alignas(64) std::array<unsigned char, 128> index{};
+  constexpr Avx512Gather() {
+    // Character j of a step is digit j % 5 of group j / 5: digits 0 to 3 sit in the group's
+    // lane of the first table, digit 4 in the low byte of its lane of the second (64 and up).
+    for (std::size_t j = 0; j < 80; ++j) {
+      const std::size_t group = j / 5;
+      const std::size_t digit = j % 5;
+      index[j] = static_cast<unsigned char>(digit < 4 ? 4 * group + digit : 64 + 4 * group);
+    }
+  }
+};
+constexpr Avx512Gather kGather;
+
+#define KM_AVX512_TARGET __attribute__((target("avx512f,avx512bw,avx512vbmi")))
+
+// v / 7225 in every 32-bit lane, as Divide7225 does it.
+KM_AVX512_TARGET inline __m512i Divide7225(__m512i v) {
+  const __m512i magic = _mm512_set1_epi32(static_cast<int>(2434904643u));
+  const __m512i even = _mm512_srli_epi64(_mm512_mul_epu32(v, magic), 44);
+  const __m512i odd = _mm512_srli_epi64(_mm512_mul_epu32(_mm512_srli_epi64(v, 32), magic), 44);
+  return _mm512_or_si512(even, _mm512_slli_epi64(odd, 32));
+}
+
+KM_AVX512_TARGET char* EncodeGroupsAvx512(const unsigned char* src, std::size_t groups, char* out) {
+  const __m512i byteSwap =
+      _mm512_broadcast_i32x4(_mm_setr_epi8(3, 2, 1, 0, 7, 6, 5, 4, 11, 10, 9, 8, 15, 14, 13, 12));
+  const __m512i gatherLow = _mm512_load_si512(kGather.index.data());
+  const __m512i gatherHigh = _mm512_load_si512(kGather.index.data() + 64);
+  const __m512i square = _mm512_set1_epi32(7225);
+  const __m512i base = _mm512_set1_epi32(85);
+  const __m512i reciprocal = _mm512_set1_epi32(49345);  // r / 85 == (r * 49345) >> 22, r < 7225
+  const __m512i bang = _mm512_set1_epi8('!');
+  std::size_t i = 0;
+  for (; i + 16 <= groups; i += 16, src += 64) {
+    const __m512i v = _mm512_shuffle_epi8(_mm512_loadu_si512(src), byteSwap);
+    const __mmask16 zeros = _mm512_cmpeq_epi32_mask(v, _mm512_setzero_si512());
+    if (zeros != 0) {
+      if (zeros == 0xFFFF) {
+        std::memset(out, 'z', 16);
+        out += 16;
+      } else {
+        out = EncodeGroupsScalar(src, 16, out);
+      }
+      continue;
+    }
+    const __m512i high = Divide7225(v);
+    const __m512i low = _mm512_sub_epi32(v, _mm512_mullo_epi32(high, square));
+    const __m512i d0 = Divide7225(high);
+    const __m512i middle = _mm512_sub_epi32(high, _mm512_mullo_epi32(d0, square));
+    const __m512i d1 = _mm512_srli_epi32(_mm512_mullo_epi32(middle, reciprocal), 22);
+    const __m512i d2 = _mm512_sub_epi32(middle, _mm512_mullo_epi32(d1, base));
+    const __m512i d3 = _mm512_srli_epi32(_mm512_mullo_epi32(low, reciprocal), 22);
+    const __m512i d4 = _mm512_sub_epi32(low, _mm512_mullo_epi32(d3, base));
+    const __m512i four =
+        _mm512_or_si512(_mm512_or_si512(d0, _mm512_slli_epi32(d1, 8)),
+                        _mm512_or_si512(_mm512_slli_epi32(d2, 16), _mm512_slli_epi32(d3, 24)));
+    const __m512i first = _mm512_add_epi8(_mm512_permutex2var_epi8(four, gatherLow, d4), bang);
+    const __m512i second = _mm512_add_epi8(_mm512_permutex2var_epi8(four, gatherHigh, d4), bang);
+    _mm512_storeu_si512(out, first);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 64), _mm512_castsi512_si128(second));
+    out += 80;
+  }
+  return EncodeGroupsAvx2(src, groups - i, out);
 }
 #endif
 
-char* EncodeGroups(const unsigned char* src, std::size_t groups, char* out) {
-#if KM_ASCII85_AVX2
-  if (HasAvx2()) return EncodeGroupsAvx2(src, groups, out);
+using GroupEncoder = char* (*)(const unsigned char*, std::size_t, char*);
+
+GroupEncoder EncoderOf(Ascii85Kernel kernel) {
+#if KM_ASCII85_SIMD
+  if (kernel == Ascii85Kernel::kAvx512) return EncodeGroupsAvx512;
+  if (kernel == Ascii85Kernel::kAvx2) return EncodeGroupsAvx2;
 #endif
-  return EncodeGroupsScalar(src, groups, out);
+  (void)kernel;
+  return EncodeGroupsScalar;
+}
+
+Ascii85Kernel BestKernel() {
+  static const Ascii85Kernel best =
+      Ascii85KernelAvailable(Ascii85Kernel::kAvx512) ? Ascii85Kernel::kAvx512
+      : Ascii85KernelAvailable(Ascii85Kernel::kAvx2) ? Ascii85Kernel::kAvx2
+                                                     : Ascii85Kernel::kScalar;
+  return best;
+}
+
+char* EncodeGroups(const unsigned char* src, std::size_t groups, char* out) {
+  static const GroupEncoder encoder = EncoderOf(BestKernel());
+  return encoder(src, groups, out);
 }
 
 std::size_t CountZeroGroupsScalar(const unsigned char* src, std::size_t groups) {
@@ -163,7 +249,7 @@ std::size_t CountZeroGroupsScalar(const unsigned char* src, std::size_t groups) 
   return zeros;
 }
 
-#if KM_ASCII85_AVX2
+#if KM_ASCII85_SIMD
 __attribute__((target("avx2,popcnt"))) std::size_t CountZeroGroupsAvx2(const unsigned char* src,
                                                                        std::size_t groups) {
   std::size_t zeros = 0;
@@ -179,8 +265,8 @@ __attribute__((target("avx2,popcnt"))) std::size_t CountZeroGroupsAvx2(const uns
 #endif
 
 std::size_t CountZeroGroups(const unsigned char* src, std::size_t groups) {
-#if KM_ASCII85_AVX2
-  if (HasAvx2()) return CountZeroGroupsAvx2(src, groups);
+#if KM_ASCII85_SIMD
+  if (Ascii85KernelAvailable(Ascii85Kernel::kAvx2)) return CountZeroGroupsAvx2(src, groups);
 #endif
   return CountZeroGroupsScalar(src, groups);
 }
@@ -243,6 +329,39 @@ class GroupRange {
 };
 
 }  // namespace
+
+bool Ascii85KernelAvailable(Ascii85Kernel kernel) {
+#if KM_ASCII85_SIMD
+  static const bool avx2 = [] {
+    __builtin_cpu_init();  // may run before the library's own start-up code
+    return __builtin_cpu_supports("avx2") != 0;
+  }();
+  static const bool avx512 = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+           __builtin_cpu_supports("avx512vbmi");
+  }();
+  switch (kernel) {
+    case Ascii85Kernel::kScalar:
+      return true;
+    case Ascii85Kernel::kAvx2:
+      return avx2;
+    case Ascii85Kernel::kAvx512:
+      return avx512 && avx2;  // its last groups go through the AVX2 kernel
+  }
+  return false;
+#else
+  return kernel == Ascii85Kernel::kScalar;
+#endif
+}
+
+std::string EncodeAscii85Groups(std::span<const unsigned char> data, Ascii85Kernel kernel) {
+  if (!Ascii85KernelAvailable(kernel)) return {};
+  const std::size_t groups = data.size() / 4;
+  std::string text(5 * groups - 4 * CountZeroGroupsScalar(data.data(), groups), '\0');
+  EncoderOf(kernel)(data.data(), groups, text.data());
+  return text;
+}
 
 std::string EncodeAscii85(std::span<const unsigned char> data, std::size_t blockBytes,
                           std::size_t lineBytes) {

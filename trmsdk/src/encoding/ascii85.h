@@ -17,4 +17,14 @@ std::string EncodeAscii85(std::span<const unsigned char> data, std::size_t block
 void EncodeAscii85Into(std::span<const unsigned char> data, std::size_t blockBytes,
                        std::size_t lineBytes, std::string& text, Cores cores);
 
+// The instruction sets the encoder picks from at run time, the best this machine has.
+enum class Ascii85Kernel { kScalar, kAvx2, kAvx512 };
+
+// Whether this machine can run the kernel.
+bool Ascii85KernelAvailable(Ascii85Kernel kernel);
+
+// The full 4-byte groups of data, without line ends or markers, by one kernel: for comparing
+// the kernels. Empty when the kernel is not available here.
+std::string EncodeAscii85Groups(std::span<const unsigned char> data, Ascii85Kernel kernel);
+
 }  // namespace trm
