@@ -114,6 +114,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
 
+  if (trm::HexKernelAvailable(trm::HexKernel::kAvx2) &&
+      trm::EncodeHexDigits(input, trm::HexKernel::kAvx2) !=
+          trm::EncodeHexDigits(input, trm::HexKernel::kScalar)) {
+    std::abort();
+  }
   const std::string hex = trm::EncodeHex(input, block, line);
   if (DecodeHex(hex) != input) std::abort();
   if (line > 0 && block == 0 && LongestLine(hex) > 2 * line) std::abort();

@@ -168,4 +168,22 @@ TEST(HexParallel, SameTextAsOnePass) {
   }
 }
 
+// The vector kernel gives the scalar kernel's digits for every length around its 32-byte step
+// and for every byte value; skipped where the machine lacks it (the dispatcher never picks it).
+TEST(HexKernels, VectorKernelMatchesScalar) {
+  using trm::HexKernel;
+  Bytes every(256);
+  for (std::size_t i = 0; i < every.size(); ++i) every[i] = static_cast<unsigned char>(255 - i);
+  EXPECT_EQ(trm::EncodeHexDigits(Bytes{0x00, 0x9F, 0xA0, 0xFF}, HexKernel::kScalar), "009FA0FF");
+  if (!trm::HexKernelAvailable(HexKernel::kAvx2)) GTEST_SKIP() << "no AVX2 here";
+  EXPECT_EQ(trm::EncodeHexDigits(every, HexKernel::kAvx2),
+            trm::EncodeHexDigits(every, HexKernel::kScalar));
+  for (std::size_t size = 0; size <= 100; ++size) {
+    const Bytes data = RandomBytes(size, static_cast<unsigned>(size));
+    ASSERT_EQ(trm::EncodeHexDigits(data, HexKernel::kAvx2),
+              trm::EncodeHexDigits(data, HexKernel::kScalar))
+        << size << " bytes";
+  }
+}
+
 }  // namespace

@@ -8,6 +8,13 @@
 
 #include "encoding/parallel_text.h"
 
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define KM_HEX_SIMD 1
+#else
+#define KM_HEX_SIMD 0
+#endif
+
 namespace trm {
 namespace {
 
@@ -25,11 +32,52 @@ struct DigitTable {
 };
 constexpr DigitTable kTable;
 
-char* EncodeRun(const unsigned char* src, std::size_t count, char* out) {
+char* EncodeRunScalar(const unsigned char* src, std::size_t count, char* out) {
   for (std::size_t i = 0; i < count; ++i, out += 2) {
     std::memcpy(out, &kTable.chars[2 * src[i]], 2);
   }
   return out;
+}
+
+#if KM_HEX_SIMD
+// Thirty-two bytes per step: each nibble picks its digit by a byte shuffle.
+__attribute__((target("avx2"))) char* EncodeRunAvx2(const unsigned char* src, std::size_t count,
+                                                    char* out) {
+  const __m256i digits = _mm256_broadcastsi128_si256(_mm_setr_epi8(
+      '0', '1', '2', '3', '4', '5', '6', '7', '8', '9', 'A', 'B', 'C', 'D', 'E', 'F'));
+  const __m256i nibble = _mm256_set1_epi8(0x0F);
+  std::size_t i = 0;
+  for (; i + 32 <= count; i += 32, out += 64) {
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
+    const __m256i high =
+        _mm256_shuffle_epi8(digits, _mm256_and_si256(_mm256_srli_epi16(v, 4), nibble));
+    const __m256i low = _mm256_shuffle_epi8(digits, _mm256_and_si256(v, nibble));
+    // Per 128-bit half: bytes 0-7 of the half, then bytes 8-15.
+    const __m256i first = _mm256_unpacklo_epi8(high, low);
+    const __m256i second = _mm256_unpackhi_epi8(high, low);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out),
+                        _mm256_permute2x128_si256(first, second, 0x20));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 32),
+                        _mm256_permute2x128_si256(first, second, 0x31));
+  }
+  return EncodeRunScalar(src + i, count - i, out);
+}
+#endif
+
+using RunEncoder = char* (*)(const unsigned char*, std::size_t, char*);
+
+RunEncoder EncoderOf(HexKernel kernel) {
+#if KM_HEX_SIMD
+  if (kernel == HexKernel::kAvx2) return EncodeRunAvx2;
+#endif
+  (void)kernel;
+  return EncodeRunScalar;
+}
+
+char* EncodeRun(const unsigned char* src, std::size_t count, char* out) {
+  static const RunEncoder encoder =
+      EncoderOf(HexKernelAvailable(HexKernel::kAvx2) ? HexKernel::kAvx2 : HexKernel::kScalar);
+  return encoder(src, count, out);
 }
 
 class HexLayout {
@@ -74,6 +122,25 @@ class HexLayout {
 };
 
 }  // namespace
+
+bool HexKernelAvailable(HexKernel kernel) {
+#if KM_HEX_SIMD
+  static const bool avx2 = [] {
+    __builtin_cpu_init();  // may run before the library's own start-up code
+    return __builtin_cpu_supports("avx2") != 0;
+  }();
+  return kernel == HexKernel::kScalar || avx2;
+#else
+  return kernel == HexKernel::kScalar;
+#endif
+}
+
+std::string EncodeHexDigits(std::span<const unsigned char> data, HexKernel kernel) {
+  if (!HexKernelAvailable(kernel)) return {};
+  std::string text(2 * data.size(), '\0');
+  EncoderOf(kernel)(data.data(), data.size(), text.data());
+  return text;
+}
 
 std::string EncodeHex(std::span<const unsigned char> data, std::size_t blockBytes,
                       std::size_t lineBytes) {
