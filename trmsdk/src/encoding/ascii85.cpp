@@ -164,7 +164,7 @@ constexpr Avx512Gather kGather;
 
 #define KM_AVX512_TARGET __attribute__((target("avx512f,avx512bw,avx512vbmi")))
 
-// v / 7225 in every 32-bit lane, as Divide7225 does it.
+// v / 7225 in every 32-bit lane, as the AVX2 Divide7225 above does it.
 KM_AVX512_TARGET inline __m512i Divide7225(__m512i v) {
   const __m512i magic = _mm512_set1_epi32(static_cast<int>(2434904643u));
   const __m512i even = _mm512_srli_epi64(_mm512_mul_epu32(v, magic), 44);
