@@ -15,11 +15,16 @@ std::string BuildListing(const trmFOS* fos) {
   std::string pattern =
       fos && fos->listPattern && !fos->listPattern->empty() ? *fos->listPattern : "*";
   std::string job = trm::JobHeader(kOperation) + trm::PrologAndDate();
+  auto list = [&](std::string_view listed) {
+    job.append("\n").append(trm::ListRemoveCommand(listed, label, true, false));
+  };
   if (trm::IsAllPattern(pattern)) {
-    job += "\n" + trm::ListRemoveCommand("mtb/*", label, true, false) + "\n";
-    job += "\n" + trm::ListRemoveCommand("mtbc/*", label, true, false) + "\n";
+    list("mtb/*");
+    job.append("\n");
+    list("mtbc/*");
+    job.append("\n");
   } else {
-    job += "\n" + trm::ListRemoveCommand(pattern, label, true, false);
+    list(pattern);
   }
   // The listing is the status page, so it always ends its list.
   job += trm::kTrailerWithList;
