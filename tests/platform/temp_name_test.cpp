@@ -2,10 +2,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <optional>
-#include <regex>
 #include <set>
 #include <string>
 #include <thread>
@@ -47,22 +47,38 @@ struct NameParts {
   unsigned long pid = 0, seconds = 0, millis = 0, random = 0;
 };
 
+// Four upper-case hexadecimal numbers joined by "_", and nothing else.
+std::optional<std::vector<unsigned long>> HexFields(const std::string& text) {
+  std::vector<unsigned long> fields;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t end = std::min(text.find('_', start), text.size());
+    const std::string field = text.substr(start, end - start);
+    if (field.empty() || field.find_first_not_of("0123456789ABCDEF") != std::string::npos) {
+      return std::nullopt;
+    }
+    fields.push_back(std::stoul(field, nullptr, 16));
+    if (end == text.size()) break;
+    start = end + 1;
+  }
+  if (fields.size() != 4) return std::nullopt;
+  return fields;
+}
+
 std::optional<NameParts> Split(const std::string& path, const std::string& prefix) {
-  static const std::regex shape("([0-9A-F]+)_([0-9A-F]+)_([0-9A-F]+)_([0-9A-F]+)");
   const auto slash = path.rfind('/');
   if (slash == std::string::npos) return std::nullopt;
   const std::string name = path.substr(slash + 1);
   if (name.compare(0, prefix.size(), prefix) != 0) return std::nullopt;
-  const std::string rest = name.substr(prefix.size());
-  std::smatch m;
-  if (!std::regex_match(rest, m, shape)) return std::nullopt;
+  const auto fields = HexFields(name.substr(prefix.size()));
+  if (!fields) return std::nullopt;
   NameParts parts;
   parts.folder = path.substr(0, slash);
   parts.prefix = prefix;
-  parts.pid = std::stoul(m[1], nullptr, 16);
-  parts.seconds = std::stoul(m[2], nullptr, 16);
-  parts.millis = std::stoul(m[3], nullptr, 16);
-  parts.random = std::stoul(m[4], nullptr, 16);
+  parts.pid = (*fields)[0];
+  parts.seconds = (*fields)[1];
+  parts.millis = (*fields)[2];
+  parts.random = (*fields)[3];
   return parts;
 }
 
