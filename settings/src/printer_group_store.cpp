@@ -1,6 +1,8 @@
 #include "settings/printer_group_store.h"
 
 #include <algorithm>
+#include <fstream>
+#include <string_view>
 
 #include "settings/settings_file.h"
 #include "settings/settings_keys.h"
@@ -36,6 +38,30 @@ bool IsGroupNameCharacter(char c) {
 
 wxString GroupKey(const std::string& groupName) {
   return wxString::FromUTF8(groupName);
+}
+
+std::string_view Trimmed(std::string_view text) {
+  const auto first = text.find_first_not_of(" \t\r");
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
+// The keys of the printer-group section as they stand in the file, top to bottom.
+std::vector<std::string> GroupKeysInFileOrder(const std::string& path) {
+  std::vector<std::string> keys;
+  std::ifstream in(path, std::ios::binary);
+  const std::string section = std::string("[") + (kPrinterGroupsPath + 1) + "]";
+  bool inSection = false;
+  for (std::string line; std::getline(in, line);) {
+    const std::string_view text = Trimmed(line);
+    if (text.empty() || text.front() == ';' || text.front() == '#') continue;
+    if (text.front() == '[') {
+      inSection = text == section;
+    } else if (inSection) {
+      keys.emplace_back(Trimmed(text.substr(0, text.find('='))));
+    }
+  }
+  return keys;
 }
 
 }  // namespace
@@ -111,6 +137,15 @@ std::vector<std::string> ListGroups(const std::string& settingsFile) {
        more = file.GetNextEntry(entry, cookie)) {
     names.push_back(entry.utf8_string());
   }
+  // The configuration class hands entries out sorted by name; groups are offered in the order
+  // the file holds them.
+  const std::vector<std::string> order = GroupKeysInFileOrder(file.path());
+  auto position = [&order](const std::string& name) {
+    return std::find(order.begin(), order.end(), name) - order.begin();
+  };
+  std::stable_sort(names.begin(), names.end(), [&](const std::string& a, const std::string& b) {
+    return position(a) < position(b);
+  });
   return names;
 }
 

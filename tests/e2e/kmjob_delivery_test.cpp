@@ -108,7 +108,7 @@ TEST_F(KmjobDelivery, GroupsDeliverToEachMemberAndNameTheFailures) {
 
   Outcome printers = Run({"printers"});
   EXPECT_EQ(printers.status, 0);
-  EXPECT_EQ(Lines(printers.out), (Strings{"km_rejecting", "km_sim", "\\\\\\empty", "\\\\\\fleet"}));
+  EXPECT_EQ(Lines(printers.out), (Strings{"km_rejecting", "km_sim", "\\\\\\fleet", "\\\\\\empty"}));
 }
 
 TEST_F(KmjobDelivery, GroupCommandsKeepTheSettingsFile) {

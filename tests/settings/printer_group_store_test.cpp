@@ -88,7 +88,8 @@ TEST(GroupStore, AddSetListRemoveRoundTrip) {
   EXPECT_EQ(added.status, GroupStoreStatus::kOk);
   EXPECT_EQ(added.name.name, "night");
   EXPECT_EQ(settings::AddGroup("day", IsPrinter).status, GroupStoreStatus::kOk);
-  EXPECT_EQ(settings::ListGroups(), (std::vector<std::string>{"day", "night"}));
+  // Groups come in the order of the file, new ones last.
+  EXPECT_EQ(settings::ListGroups(), (std::vector<std::string>{"night", "day"}));
   EXPECT_TRUE(settings::ReadGroupMembers("night").empty());
 
   EXPECT_EQ(settings::SetGroupMembers("night", {"ps1", "ps2"}), GroupStoreStatus::kOk);
@@ -138,6 +139,20 @@ TEST(GroupStore, OtherSettingsFile) {
   EXPECT_EQ(settings::ReadGroupMembers("lab", other.string()),
             (std::vector<std::string>{"x", "y"}));
   EXPECT_TRUE(settings::ListGroups().empty());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(GroupStore, GroupsKeepTheOrderOfTheFile) {
+  AppDataScratch scratch;
+  scratch.Install(
+      "width=700\n[printer-groups]\n; shop floor first\nzeta=a\n  alpha = b\r\n\nmid=c\n"
+      "[other]\nbefore=x\n");
+  EXPECT_EQ(settings::ListGroups(), (std::vector<std::string>{"zeta", "alpha", "mid"}));
+  EXPECT_EQ(settings::AddGroup("beta", IsPrinter).status, GroupStoreStatus::kOk);
+  EXPECT_EQ(settings::ListGroups(), (std::vector<std::string>{"zeta", "alpha", "mid", "beta"}));
 }
 
 }  // namespace
