@@ -113,6 +113,13 @@ TEST_F(KmjobTest, OtherCommandsAndUsage) {
   EXPECT_EQ(font.status, 19);
   EXPECT_THAT(font.err, HasSubstr("Cannot obtain the font name from the font file. [" + bad + "]"));
 
+  // A file to send is checked before any print server is asked.
+  Outcome missingSend = Kmjob({"send", (dir_ / "none.ps").string(), "--dest", "anywhere"});
+  EXPECT_EQ(missingSend.status, 2);
+  EXPECT_THAT(missingSend.err, HasSubstr("cannot read " + (dir_ / "none.ps").string()));
+  EXPECT_EQ(Kmjob({"send", File("a.ps", "%!")}).status, 64);
+  EXPECT_EQ(Kmjob({"group", "rename", "x"}).status, 64);
+
   EXPECT_EQ(Kmjob({"frobnicate"}).status, 64);
   EXPECT_EQ(Kmjob({"list-files", "--bogus"}).status, 64);
   EXPECT_EQ(Kmjob({"list-files", "--output"}).status, 64);
