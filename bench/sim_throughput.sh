@@ -56,9 +56,10 @@ echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -
 echo "Ghostscript $(gs --version); input: $size random bytes; $runs rounds; disk: $(df -T "$work" | awk 'NR == 2 { print $2 }')"
 head -c "$size" /dev/urandom >"$work/data.bin"
 
-# The bare decode reads the very data lines of the job (after its load_file line, without
-# the trailer); hex data gets the ">" that ends ASCIIHexDecode.
-data_of() { sed -n '/ load_file$/,$p' "$1" | tail -n +2 | grep -v '^%EOF$'; }
+# The bare decode reads the very data lines of the job (after its load_file line and the
+# "<~" that the prolog reads itself, without the trailer); hex data gets the ">" that ends
+# ASCIIHexDecode.
+data_of() { sed -n '/ load_file$/,$p' "$1" | tail -n +2 | sed '1s/^<~//' | grep -v '^%EOF$'; }
 stored="$work/disk/mtbc/mislib/data.bin"
 fresh_disk() { rm -rf "$work/disk" "$work/out.bin"; }
 # For the kept runs: the file is on the disk already and the job keeps it.
@@ -86,7 +87,7 @@ for encoding in ascii85 hex; do
   cmp -s "$work/data.bin" "$stored" || { echo "stored file differs"; exit 1; }
   full_disk
   run_sim "$work/$encoding-keep.kj" >"$work/report.txt"
-  grep -q '^kept ' "$work/report.txt" || { cat "$work/report.txt"; exit 1; }
+  grep -qx 'verdict ok' "$work/report.txt" && ! grep -q '^replaced ' "$work/report.txt" || { cat "$work/report.txt"; exit 1; }
   if [[ $encoding == ascii85 ]]; then
     filter="/f currentfile /ASCII85Decode filter def"
   else

@@ -66,10 +66,11 @@ TEST_F(FileJobTest, LoaderWritesOneRecordPerFile) {
   std::string aLine;
   for (int i = 0; i < 128; ++i) aLine += "5s[e&";  // "AAAA" in ASCII85
   std::string zeros(128, 'z');
-  EXPECT_EQ(Body(), "\n\n0 (mtbc/formlib/logo.frm) (Printer7) true false load_file\n" + aLine +
-                        "\n~>\n" +
-                        "\n\n0 (mtbc/mislib/zero \\(1\\).bin) (Printer7) true false load_file\n" +
-                        zeros + "\n!!~>\n" + "\nend_list\n%EOF");
+  EXPECT_EQ(Body(),
+            "\n\n512 (mtbc/formlib/logo.frm) (Printer7) true false load_file\n<~" + aLine +
+                "\n~>\n" +
+                "\n\n513 (mtbc/mislib/zero \\(1\\).bin) (Printer7) true false load_file\n<~" +
+                zeros + "\n!!~>\n" + "\nend_list\n%EOF");
   // No lock and no scratch file remain.
   EXPECT_TRUE(fs::is_empty(Path("tmp")));
   EXPECT_EQ(std::distance(fs::directory_iterator(Path("out")), fs::directory_iterator()), 1);
@@ -90,6 +91,8 @@ TEST_F(FileJobTest, LoaderHexReplaceAndEpsStrip) {
   put(24, 4);
   eps += postscript + "TIFF";
   AddFile("res/pic.eps", eps, "pic.eps");
+  // A DOS EPS header and nothing else leaves no data: no hex digits could carry it.
+  AddFile("res/none.eps", eps.substr(0, 4) + std::string(26, '\0'), "none.eps");
   trmFOSSetFlags(fos_, TRM_FLAG_HEX | TRM_FLAG_REPLACE);
   ASSERT_EQ(trmCreateFileLoader(fos_, vos_), TRM_OK) << trmGetLastMessage();
   std::string hexPs;
@@ -102,6 +105,7 @@ TEST_F(FileJobTest, LoaderHexReplaceAndEpsStrip) {
             "\n\n3 (abc) () false true load_file\n01ABFF"
             "\n\n" +
                 std::to_string(postscript.size()) + " (pic.eps) () false true load_file\n" + hexPs +
+                "\n\n0 (none.eps) () false true load_file\n<~~>\n"
                 "\n%EOF");
 }
 
@@ -131,7 +135,7 @@ TEST_F(FileJobTest, LoaderFailuresLeaveNoOutput) {
   fs::remove(second);
   fs::create_directory(second);
   EXPECT_EQ(trmCreateFileLoader(fos_, vos_), TRM_SOURCE_UNREADABLE);
-  EXPECT_STREQ(trmGetLastDetail(), second.c_str());
+  EXPECT_STREQ(trmGetLastDetail(), (second + ": is a folder").c_str());
   EXPECT_FALSE(fs::exists(Output()));
 
   // A job allowed to replace an older job file keeps that file when it fails.
@@ -156,8 +160,10 @@ TEST_F(FileJobTest, FontLoaderNamesFontsAndNeverReplaces) {
   trmFOSSetFlags(fos_, TRM_FLAG_REPLACE);
   ASSERT_EQ(trmCreatePSFontLoader(fos_, vos_), TRM_OK) << trmGetLastMessage();
   std::string body = Body();
-  EXPECT_THAT(body, StartsWith("\n\n0 (fonts/NimbusSans-Regular) (P) false false load_file\n"));
-  EXPECT_THAT(body, HasSubstr("\n\n0 (fonts/Foo) (P) false false load_file\n"));
+  EXPECT_THAT(body, ::testing::ContainsRegex(
+                        "^\n\n[1-9][0-9]+ \\(fonts/NimbusSans-Regular\\) \\(P\\) false false "
+                        "load_file\n<~"));
+  EXPECT_THAT(body, HasSubstr("\n\n31 (fonts/Foo) (P) false false load_file\n<~"));
   EXPECT_THAT(body, EndsWith("~>\n\n%EOF"));
   EXPECT_THAT(ReadFile(Output()), StartsWith("%!\n%%Title: trmCreatePSFontLoader\n"));
 
@@ -238,7 +244,8 @@ TEST_F(FileJobTest, LargeFilesStreamToTheSameRecord) {
                                        data.size());
   trmVOSSetFlags(vos_, TRM_FLAG_REPLACE);
   ASSERT_EQ(trmCreateFileLoader(fos_, vos_), TRM_OK) << trmGetLastMessage();
-  EXPECT_TRUE(Body() == "\n\n0 (big) () false false load_file\n" +
+  EXPECT_TRUE(Body() == "\n\n" + std::to_string(data.size()) +
+                            " (big) () false false load_file\n<~" +
                             trm::EncodeAscii85(bytes, 0, 512) + "\n%EOF");
   trmFOSSetFlags(fos_, TRM_FLAG_HEX);
   ASSERT_EQ(trmCreateFileLoader(fos_, vos_), TRM_OK) << trmGetLastMessage();
@@ -269,8 +276,8 @@ TEST_F(FileJobTest, StreamedFilesEndOnAndBesidePieceBoundaries) {
     AddFile("res/" + name + ".bin", data, name.c_str());
     std::span<const unsigned char> bytes(reinterpret_cast<const unsigned char*>(data.data()),
                                          data.size());
-    expected85 +=
-        "\n\n0 (" + name + ") () false false load_file\n" + trm::EncodeAscii85(bytes, 0, 512);
+    expected85 += "\n\n" + std::to_string(data.size()) + " (" + name +
+                  ") () false false load_file\n<~" + trm::EncodeAscii85(bytes, 0, 512);
     expectedHex += "\n\n" + std::to_string(data.size()) + " (" + name +
                    ") () false false load_file\n" + trm::EncodeHex(bytes, 0, 512);
   }

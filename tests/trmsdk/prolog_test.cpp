@@ -167,8 +167,8 @@ class PrologTest : public ::testing::Test {
                           std::string_view params = "(P7) true true") {
     std::ostringstream s;
     s << "\n\n"
-      << (hex ? data.size() : 0) << " (" << name << ") " << params << " load_file\n"
-      << (hex ? Hex(data) : Ascii85(data));
+      << data.size() << " (" << name << ") " << params << " load_file\n"
+      << (hex ? Hex(data) : "<~" + Ascii85(data));
     return s.str();
   }
 
@@ -179,7 +179,8 @@ class PrologTest : public ::testing::Test {
     WriteBytes(root_ / "job.ps", job);
     std::string command = "cd '" + root_.string() + "' && TMPDIR='" + (root_ / "tmp").string() +
                           "' gs -q -dBATCH -dNOPAUSE -dSAFER -sDEVICE=" + device;
-    if (device != "nullpage") command += " -r40 -sOutputFile=page%d.png";
+    if (device == "txtwrite") command += " -sOutputFile=page%d.txt";
+    if (device == "png16m") command += " -r40 -sOutputFile=page%d.png";
     command += " '--permit-file-all=" + disk_.string() + "/*' host.ps job.ps >out.txt 2>err.txt";
     GsRun run;
     const int status = std::system(command.c_str());
@@ -200,6 +201,14 @@ class PrologTest : public ::testing::Test {
     return disk_ / flat;
   }
   std::string Stored(std::string_view name) const { return ReadBytes(Flat(name)); }
+  // The text of the status pages of a txtwrite run.
+  std::string PageText() const {
+    std::string text;
+    for (int page = 1; fs::exists(root_ / ("page" + std::to_string(page) + ".txt")); ++page) {
+      text += ReadBytes(root_ / ("page" + std::to_string(page) + ".txt"));
+    }
+    return text;
+  }
   void Put(std::string_view name, std::string_view data) const { WriteBytes(Flat(name), data); }
   std::vector<std::string> DiskNames() const {
     std::vector<std::string> names;
@@ -272,7 +281,7 @@ TEST_F(PrologTest, StoresFilesOfManySizesInBothEncodings) {
   std::map<std::string, std::string> files;
   std::string job;
   int index = 0;
-  for (std::size_t size : {1, 2, 3, 4, 5, 8, 9, 511, 512, 513, 70000}) {
+  for (std::size_t size : {1, 2, 3, 4, 5, 8, 9, 511, 512, 513, 70000, 1 << 20}) {
     std::string data;
     for (std::size_t i = 0; i < size; ++i)
       data.push_back(static_cast<char>((i * 131 + size) & 255));
@@ -282,6 +291,8 @@ TEST_F(PrologTest, StoresFilesOfManySizesInBothEncodings) {
       job += Load(name, data, hex);
     }
   }
+  files["mtbc/mislib/empty"] = "";
+  job += Load("mtbc/mislib/empty", "", false);
   files["mtbc/mislib/zeros"] = std::string(1000, '\0');
   job += Load("mtbc/mislib/zeros", files["mtbc/mislib/zeros"], false);
   files["mtbc/mislib/bytes.a85"] = AllByteValues();
@@ -453,38 +464,102 @@ TEST_F(PrologTest, RefusedNamesStoreNothingAndTheJobGoesOn) {
   EXPECT_EQ(DiskNames(), std::vector<std::string>{"ok"});
 }
 
-TEST_F(PrologTest, InterruptedUploadsKeepTheOldFile) {
+// A record whose data did not arrive exactly as sent stores nothing: the old file stays, no
+// temporary file is left, and the reason shows in the printer's messages and on the status
+// page, printed at once since the job stops there.
+TEST_F(PrologTest, DamagedRecordsKeepTheOldFile) {
   std::string data;
-  for (int i = 0; i < 5000; ++i) data.push_back(static_cast<char>(i * 7));
-  const std::string a85 = Ascii85(data);
-  const std::string hex = Hex(data);
+  for (int i = 0; i < 3000; ++i) data.push_back(static_cast<char>(i * 7 + i / 251));
+  const std::string a85 = Load("mtbc/a", data, false);  // 5 lines of 640 characters, one of 550
+  const std::string hex = Load("mtbc/a", data, true);   // 5 lines of 1024 digits, one of 880
+  // Where line k of the data starts (after "<~" in ASCII85).
+  auto line = [](const std::string& record, int k) {
+    std::size_t at = record.find("load_file\n") + 10;
+    if (record[at] == '<') at += 2;
+    for (int i = 0; i < k; ++i) at = record.find('\n', at) + 1;
+    return at;
+  };
+  auto erase = [](std::string text, std::size_t at, std::size_t n) { return text.erase(at, n); };
+  auto insert = [](std::string text, std::size_t at, std::string_view what) {
+    return text.insert(at, what);
+  };
+  auto replace = [](std::string text, std::size_t at, char c) {
+    text[at] = c;
+    return text;
+  };
+  auto crlf = [](const std::string& text) {
+    std::string out;
+    for (char c : text) out += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    return out;
+  };
+  auto count = [](std::string text, std::string_view to) {
+    return text.replace(2, 4, to);  // "\n\n3000 (mtbc/a) ..."
+  };
+  const std::string trailer = "\nend_list\n%EOF\n";
+  const std::size_t a85End = a85.rfind("~>");
   const struct {
     const char* what;
-    std::string record;
+    std::string tail;  // the job from the damaged record on
+    const char* reason;
   } cases[] = {
-      {"ascii85 cut", "\n\n0 (mtbc/a) (P7) true true load_file\n" + a85.substr(0, 3000)},
-      // Whole groups: the filter alone would take the end of the job for the end of data.
-      {"ascii85 cut at a line end",
-       "\n\n0 (mtbc/a) (P7) true true load_file\n" + a85.substr(0, a85.find('\n') + 1)},
-      {"ascii85 corrupt", "\n\n0 (mtbc/a) (P7) true true load_file\n" + a85.substr(0, 3000) +
-                              "\x01" + a85.substr(3000)},
-      {"hex cut", "\n\n" + std::to_string(data.size()) + " (mtbc/a) (P7) true true load_file\n" +
-                      hex.substr(0, 4001)},
+      {"ascii85 line dropped", erase(a85, line(a85, 1), 641) + trailer,
+       "data short: 2488 of 3000 bytes arrived"},
+      {"ascii85 last character dropped", erase(a85, a85End - 1, 1) + trailer,
+       "data short: 2999 of 3000 bytes arrived"},
+      {"ascii85 zero group inserted", insert(a85, line(a85, 2), "z") + trailer, "data past length"},
+      {"ascii85 character outside the alphabet", replace(a85, line(a85, 0) + 100, 'v') + trailer,
+       "bad data: 0 of 3000 bytes arrived"},
+      {"ascii85 line ends converted", crlf(a85 + trailer), "no line end after the data"},
+      {"ascii85 cut before its end marker", a85.substr(0, a85End), "job cut after the data"},
+      {"ascii85 cut inside the data", a85.substr(0, line(a85, 2)),
+       "data short: 1024 of 3000 bytes arrived"},
+      {"ascii85 data past its length", count(a85, "2999") + trailer, "data past length"},
+      {"ascii85 without a length",
+       "\n\n0 (mtbc/a) (P7) true true load_file\n" + Ascii85(data) + trailer, "no length"},
+      // The trailer's "e", "d", "E" and "F" are taken for digits of the missing line.
+      {"hex line dropped", erase(hex, line(hex, 1), 1025) + trailer, "data short: "},
+      {"hex G in the first line", replace(hex, line(hex, 0) + 10, 'G') + trailer,
+       "bad data: 2999 of 3000 bytes arrived"},
+      {"hex digit dropped", erase(hex, line(hex, 0) + 10, 1) + trailer,
+       "bad data: 2999 of 3000 bytes arrived"},
+      {"hex digit inserted", insert(hex, line(hex, 0) + 10, "A") + trailer, "data past length"},
+      {"hex line ends converted", crlf(hex + trailer), "bad data: "},
+      {"hex data past its length", count(hex, "2999") + trailer, "data past length"},
+      {"hex cut inside the data", hex.substr(0, line(hex, 2)),
+       "data short: 1024 of 3000 bytes arrived"},
+      // A one-byte record has nothing after its first two digits.
+      {"hex one byte with a digit too many",
+       "\n\n1 (mtbc/a) (P7) true true load_file\n41A" + trailer, "data past length"},
+      {"hex one byte cut", "\n\n1 (mtbc/a) (P7) true true load_file\n4",
+       "data short: 0 of 1 bytes arrived"},
+      {"hex opening with a non-digit", insert(hex, line(hex, 0), "<") + trailer,
+       "bad data: 0 of 3000 bytes arrived"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     Put("mtbc/a", "old");
     fs::remove(Flat("mtbc/first"));
+    for (int page = 1; page < 4; ++page)
+      fs::remove(root_ / ("page" + std::to_string(page) + ".txt"));
     std::string job = Job("");
-    job.erase(job.find("\ncount 0 ne"));  // the record runs to the end of the job
-    const GsRun run = Run(job + Load("mtbc/first", "first", false) + c.record);
+    job.erase(job.find("\ncount 0 ne"));  // the damaged record ends the job
+    const GsRun run = Run(job + Load("mtbc/first", "first", false) + c.tail, "txtwrite");
+    const std::string reason = std::string("mtbc/a: ") + c.reason;
     EXPECT_NE(run.exitCode, 0);
-    EXPECT_NE((run.out + run.err).find("Error: /ioerror in /load_file"), std::string::npos)
-        << run.out << run.err;
+    EXPECT_NE(run.out.find("%%[ load_file failed: " + reason), std::string::npos) << run.out;
+    EXPECT_NE((run.out + run.err).find("Error: /ioerror in /load_file"), std::string::npos);
     EXPECT_EQ(run.events, (std::vector<std::string>{"added\tmtbc/first", "failed\tmtbc/a"}));
     EXPECT_EQ(Stored("mtbc/a"), "old");
     EXPECT_EQ(Stored("mtbc/first"), "first");
     EXPECT_EQ(DiskNames(), (std::vector<std::string>{"mtbc#a", "mtbc#first"}));
+    // The page lists what the job did before, then the failure with its reason.
+    const std::string page = PageText();
+    const std::size_t added = page.find("added");
+    const std::size_t failed = page.find("failed");
+    ASSERT_NE(failed, std::string::npos) << page;
+    EXPECT_LT(added, failed) << page;
+    EXPECT_NE(page.find("mtbc/first", added), std::string::npos) << page;
+    EXPECT_NE(page.find(reason, failed), std::string::npos) << page;
   }
 }
 

@@ -2,7 +2,7 @@
 # Sets TRM_PROLOG_SOURCE for the trmsdk library. The generated file lives in the build tree.
 
 # Fixed so that builds are reproducible; change it together with the prolog.
-set(TRM_PROLOG_DATE "Sun Dec 06 16:40:00 2026")
+set(TRM_PROLOG_DATE "Sun Dec 06 22:30:00 2026")
 
 set(TRM_PROLOG_PS ${CMAKE_CURRENT_LIST_DIR}/prolog.ps)
 set(TRM_PROLOG_SOURCE ${CMAKE_CURRENT_BINARY_DIR}/generated/job_prolog.cpp)

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <array>
 #include <condition_variable>
+#include <cstdint>
 #include <exception>
 #include <iterator>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -27,10 +29,21 @@ constexpr std::size_t kLoadRecordLineBytes = 512;
 constexpr std::size_t kStreamThreshold = std::size_t{2} << 20;
 constexpr std::size_t kStreamPieceBytes = std::size_t{256} << 10;
 constexpr unsigned char kDosEpsMagic[] = {0xC5, 0xD0, 0xD3, 0xC6};
+constexpr std::string_view kAscii85Opening = "<~";
 
 std::string Encode(std::span<const unsigned char> data, bool hex) {
   return hex ? EncodeHex(data, 0, kLoadRecordLineBytes)
              : EncodeAscii85(data, 0, kLoadRecordLineBytes);
+}
+
+// The command line with the exact byte count, which the printer checks before it stores the
+// file, and the ASCII85 opening "<~" by which it tells the encodings apart (hex data never
+// start with "<").
+std::string RecordHead(std::uint64_t count, std::string_view printerName,
+                       std::string_view parameters, bool hex) {
+  std::string head = LoadFileCommand(static_cast<long long>(count), printerName, parameters);
+  if (!hex) head += kAscii85Opening;
+  return head;
 }
 
 // One piece of a streamed record: its bytes and their text as it stands inside the whole
@@ -145,8 +158,7 @@ class PieceProducer {
 int StreamRecord(const JobContext& context, SourceFile& source, std::string_view printerName,
                  std::string_view parameters, bool hex) {
   const std::uint64_t size = source.size();
-  int code = context.Section(
-      LoadFileCommand(hex ? static_cast<long long>(size) : 0, printerName, parameters));
+  int code = context.Section(RecordHead(size, printerName, parameters, hex));
   if (code != TRM_OK) return code;
 
   PieceProducer producer(source, hex);
@@ -156,7 +168,7 @@ int StreamRecord(const JobContext& context, SourceFile& source, std::string_view
     producer.Release();
   }
   if (!context.out.Flush()) return context.WriteFailure();
-  // The count of a hexadecimal record was taken from the size: a file that grew is refused.
+  // The count was taken from the size: a file that grew is refused.
   return source.AtEnd() ? TRM_OK : context.Fail(TRM_SOURCE_UNREADABLE, source.path());
 }
 
@@ -167,8 +179,9 @@ int WriteDiskLoadRecord(const JobContext& context, std::span<const unsigned char
   auto stripped = StripDosEps(data);
   std::span<const unsigned char> payload =
       stripped ? std::span<const unsigned char>(*stripped) : data;
-  long long count = hex ? static_cast<long long>(payload.size()) : 0;
-  int code = context.Section(LoadFileCommand(count, printerName, parameters));
+  // Hex data of no bytes would be no text at all: an empty file goes as ASCII85 "<~~>".
+  if (payload.empty()) hex = false;
+  int code = context.Section(RecordHead(payload.size(), printerName, parameters, hex));
   if (code != TRM_OK) return code;
   return context.Section(Encode(payload, hex));
 }

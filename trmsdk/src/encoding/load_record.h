@@ -6,8 +6,9 @@
 
 namespace trm {
 
-// Writes one load_file record: the command line, then the data (a DOS EPS file without its
-// binary header and preview) as ASCII85, or as counted hexadecimal when hex is set.
+// Writes one load_file record: the command line with the byte count, then the data (a DOS EPS
+// file without its binary header and preview) as ASCII85 opened by "<~", or as hexadecimal
+// when hex is set.
 int WriteDiskLoadRecord(const JobContext& context, std::span<const unsigned char> data,
                         std::string_view printerName, std::string_view parameters, bool hex);
 
