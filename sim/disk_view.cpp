@@ -2,12 +2,14 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <system_error>
 
+#include "folder_handle.h"
 #include "printer_name.h"
 
 namespace kmsim {
@@ -16,24 +18,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A folder we create or pass through must be a real folder, never a link to elsewhere.
-bool EnsureFolder(const fs::path& path, std::string& error) {
-  std::error_code ec;
-  const fs::file_status status = fs::symlink_status(path, ec);
-  if (status.type() == fs::file_type::directory) return true;
-  if (status.type() != fs::file_type::not_found) {
-    error = path.string() + " exists and is not a folder";
-    return false;
-  }
-  if (!fs::create_directory(path, ec) && ec) {
-    error = "cannot create " + path.string() + ": " + ec.message();
-    return false;
-  }
-  return true;
+// A printer name is at most this long, so deeper folders cannot hold one.
+constexpr std::size_t kMaxNameLength = 255;
+
+std::string Errno() {
+  return std::strerror(errno);
 }
 
-std::string Relative(const fs::path& path, const fs::path& root) {
-  return path.lexically_relative(root).generic_string();
+// Why a folder entry is no file a job may see; empty when it is one.
+std::string Unseen(const struct stat& st) {
+  if (S_ISLNK(st.st_mode)) return "symlink";
+  if (!S_ISREG(st.st_mode)) return "special-file";
+  if (st.st_nlink != 1) return "hard-link";
+  return {};
 }
 
 }  // namespace
@@ -42,125 +39,144 @@ bool DiskView::Open(const fs::path& dir, std::string& error) {
   std::error_code ec;
   root_ = fs::absolute(dir, ec).lexically_normal();
   if (!root_.has_filename()) root_ = root_.parent_path();
-  // The interpreter's sandbox matches permitted paths as patterns; a disk path that is one
-  // would permit more than the disk.
-  if (root_.native().find_first_of("*?[]\\") != std::string::npos) {
-    error = "the disk path must not contain * ? [ ] or \\: " + root_.string();
-    return false;
-  }
   fs::create_directories(root_, ec);
-  if (!EnsureFolder(root_, error) || !EnsureFolder(root_ / ".kmsim", error) ||
-      !EnsureFolder(FlatFolder(), error) || !EnsureFolder(WorkFolder(), error) ||
-      !EnsureFolder(TempFolder(), error)) {
+  rootFd_.Reset(::open(root_.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  if (!rootFd_) {
+    error = (errno == ENOTDIR || errno == ELOOP ? root_.string() + " exists and is not a folder"
+                                                : "cannot open " + root_.string() + ": " + Errno());
     return false;
   }
-  lock_.Reset(
-      ::open((root_ / ".kmsim" / "lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644));
+  // Only kmsim reaches into its own folder.
+  private_ = OpenFolder(rootFd_.Get(), std::string(kPrivateFolder), true, 0700);
+  if (!private_ || ::fchmod(private_.Get(), 0700) != 0) {
+    error = "cannot open " + (root_ / kPrivateFolder).string() + " as a folder: " + Errno();
+    return false;
+  }
+  lock_.Reset(::openat(private_.Get(), "lock", O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644));
   if (!lock_) {
-    error = "cannot open the disk lock: " + std::string(std::strerror(errno));
+    error = "cannot open the disk lock: " + Errno();
     return false;
   }
   if (::flock(lock_.Get(), LOCK_EX | LOCK_NB) != 0) {
     error = "the disk " + root_.string() + " is in use by another kmsim";
     return false;
   }
+  for (auto [fd, name] : {std::pair{&flat_, "flat"}, {&run_, "run"}, {&temp_, "tmp"}}) {
+    *fd = OpenFolder(private_.Get(), name, true, 0700);
+    if (!*fd) {
+      error =
+          "cannot open " + (root_ / kPrivateFolder / name).string() + " as a folder: " + Errno();
+      return false;
+    }
+  }
+  if (!ClearScratch(error)) return false;
   std::vector<std::string> notes;
   return Export(notes, error);
 }
 
-bool DiskView::Import(std::vector<std::string>& notes, std::string& error) {
-  std::error_code ec;
-  std::vector<fs::path> folders;
-  fs::recursive_directory_iterator it(root_, fs::directory_options::none, ec);
-  if (ec) {
-    error = "cannot read " + root_.string() + ": " + ec.message();
+bool DiskView::ClearScratch(std::string& error) {
+  if (!RemoveContents(temp_.Get()) || !RemoveContents(run_.Get())) {
+    error = "cannot empty " + (root_ / kPrivateFolder).string() + "/tmp and run: " + Errno();
     return false;
-  }
-  for (; it != fs::recursive_directory_iterator(); it.increment(ec)) {
-    if (ec) break;
-    const fs::path path = it->path();
-    if (it.depth() == 0 && path.filename() == kPrivateFolder) {
-      it.disable_recursion_pending();
-      continue;
-    }
-    const fs::file_status status = it->symlink_status(ec);
-    const std::string name = Relative(path, root_);
-    if (status.type() == fs::file_type::directory) {
-      folders.push_back(path);
-      continue;
-    }
-    if (status.type() != fs::file_type::regular) {
-      notes.push_back("skipped " + ReportEscape(name));
-      continue;
-    }
-    const auto flat = FlatName(name);
-    if (!flat) {
-      notes.push_back("skipped " + ReportEscape(name));
-      continue;
-    }
-    fs::rename(path, FlatFolder() / *flat, ec);
-    if (ec) {
-      error = "cannot move " + path.string() + " onto the disk: " + ec.message();
-      return false;
-    }
-  }
-  if (ec) {
-    error = "cannot read " + root_.string() + ": " + ec.message();
-    return false;
-  }
-  // Emptied folders go, deepest first; the export makes again those that hold files.
-  std::sort(folders.begin(), folders.end(), [](const fs::path& a, const fs::path& b) {
-    return a.native().size() > b.native().size();
-  });
-  for (const fs::path& folder : folders) {
-    if (fs::is_empty(folder, ec)) fs::remove(folder, ec);
   }
   return true;
 }
 
-bool DiskView::Export(std::vector<std::string>& notes, std::string& error) {
-  std::error_code ec;
-  std::vector<fs::path> flats;
-  for (fs::directory_iterator it(FlatFolder(), ec); !ec && it != fs::directory_iterator();
-       it.increment(ec)) {
-    flats.push_back(it->path());
+bool DiskView::Import(std::vector<std::string>& notes, std::string& error) {
+  return ImportFolder(rootFd_.Get(), "", notes, error);
+}
+
+bool DiskView::ImportFolder(int folder, const std::string& prefix, std::vector<std::string>& notes,
+                            std::string& error) {
+  std::vector<std::string> entries;
+  if (!ListFolder(folder, entries)) {
+    error = "cannot read " + ReportEscape((root_ / prefix).string()) + ": " + Errno();
+    return false;
   }
-  if (ec) {
-    error = "cannot read " + FlatFolder().string() + ": " + ec.message();
+  std::sort(entries.begin(), entries.end());
+  for (const std::string& entry : entries) {
+    if (prefix.empty() && entry == kPrivateFolder) continue;
+    const std::string name = prefix + entry;
+    struct stat st {};
+    if (::fstatat(folder, entry.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    if (S_ISDIR(st.st_mode)) {
+      const UniqueFd sub = OpenFolder(folder, entry, false);
+      if (!sub) {
+        // Swapped for something else since the look.
+        notes.push_back("skipped " + ReportEscape(name) + " symlink");
+        continue;
+      }
+      if (name.size() >= kMaxNameLength) {
+        notes.push_back("skipped " + ReportEscape(name) + " name");
+        continue;
+      }
+      if (!ImportFolder(sub.Get(), name + "/", notes, error)) return false;
+      // Emptied folders go; the export makes again those that hold files.
+      ::unlinkat(folder, entry.c_str(), AT_REMOVEDIR);
+      continue;
+    }
+    std::string reason = Unseen(st);
+    const auto flat = FlatName(name);
+    if (reason.empty() && !flat) reason = "name";
+    if (!reason.empty()) {
+      notes.push_back("skipped " + ReportEscape(name) + " " + reason);
+      continue;
+    }
+    if (::renameat(folder, entry.c_str(), flat_.Get(), flat->c_str()) != 0) {
+      if (errno == ENOENT) continue;  // gone since the listing
+      error = "cannot move " + ReportEscape((root_ / name).string()) + " onto the disk: " + Errno();
+      return false;
+    }
+    // What moved is what was at the name when it moved: check it again, now that nobody
+    // but kmsim can reach it, and send back anything a job must not see.
+    if (::fstatat(flat_.Get(), flat->c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    reason = Unseen(st);
+    if (reason.empty()) continue;
+    notes.push_back("skipped " + ReportEscape(name) + " " + reason);
+    if (::renameat2(flat_.Get(), flat->c_str(), folder, entry.c_str(), RENAME_NOREPLACE) != 0) {
+      // Its name was taken meanwhile; a link or special file holds no data of the disk.
+      ::unlinkat(flat_.Get(), flat->c_str(), 0);
+    }
+  }
+  return true;
+}
+
+bool DiskView::Place(const std::string& flat, const std::string& name) {
+  UniqueFd folder(::fcntl(rootFd_.Get(), F_DUPFD_CLOEXEC, 0));
+  std::size_t start = 0;
+  while (folder) {
+    const std::size_t slash = name.find('/', start);
+    if (slash == std::string::npos) break;
+    folder = OpenFolder(folder.Get(), name.substr(start, slash - start), true);
+    start = slash + 1;
+  }
+  if (!folder) return false;
+  const std::string leaf = name.substr(start);
+  struct stat st {};
+  if (::fstatat(folder.Get(), leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+      !S_ISREG(st.st_mode)) {
+    return false;
+  }
+  // A rename replaces a name, it never writes through it: a link put there meanwhile goes.
+  return ::renameat(flat_.Get(), flat.c_str(), folder.Get(), leaf.c_str()) == 0;
+}
+
+bool DiskView::Export(std::vector<std::string>& notes, std::string& error) {
+  std::vector<std::string> flats;
+  if (!ListFolder(flat_.Get(), flats)) {
+    error = "cannot read " + (root_ / kPrivateFolder / "flat").string() + ": " + Errno();
     return false;
   }
   std::sort(flats.begin(), flats.end());
-  for (const fs::path& flat : flats) {
-    const auto name = NameOfFlat(flat.filename().native());
-    if (!name || fs::symlink_status(flat, ec).type() != fs::file_type::regular) {
-      notes.push_back("stranded " + ReportEscape(flat.filename().native()));
+  for (const std::string& flat : flats) {
+    const auto name = NameOfFlat(flat);
+    struct stat st {};
+    if (!name || ::fstatat(flat_.Get(), flat.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISREG(st.st_mode)) {
+      notes.push_back("stranded " + ReportEscape(flat));
       continue;
     }
-    // Walk down the parts: every folder must be a real folder or be made now.
-    fs::path target = root_;
-    bool placed = true;
-    std::size_t start = 0;
-    while (true) {
-      const std::size_t slash = name->find('/', start);
-      if (slash == std::string::npos) break;
-      target /= name->substr(start, slash - start);
-      std::string ignored;
-      if (!EnsureFolder(target, ignored)) {
-        placed = false;
-        break;
-      }
-      start = slash + 1;
-    }
-    if (placed) {
-      target /= name->substr(start);
-      const fs::file_type existing = fs::symlink_status(target, ec).type();
-      placed = existing == fs::file_type::not_found || existing == fs::file_type::regular;
-      if (placed) {
-        fs::rename(flat, target, ec);
-        placed = !ec;
-      }
-    }
-    if (!placed) notes.push_back("conflict " + ReportEscape(*name));
+    if (!Place(flat, *name)) notes.push_back("conflict " + ReportEscape(*name));
   }
   return true;
 }

@@ -3,21 +3,25 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/mman.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
-#include <fstream>
+#include <cstdlib>
 #include <system_error>
-#include <thread>
 
+#include "output_tail.h"
 #include "preamble.h"
+#include "printer_name.h"
+#include "stop_signal.h"
 #include "unique_fd.h"
-
-extern char** environ;
 
 namespace kmsim {
 
@@ -25,33 +29,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using Clock = std::chrono::steady_clock;
 
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    if (end > start) lines.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  return lines;
-}
+// A job's page files are counted and listed, but never more than this many.
+constexpr std::size_t kMaxPages = 100000;
+constexpr std::size_t kMaxVerdictWord = 128;
 
-// Ghostscript reads "%" in an output file name as a format; the folder part must not.
-std::string OutputPattern(const fs::path& dir, int jobNumber, PageFormat format) {
-  std::string pattern;
-  for (char c : dir.string()) {
-    pattern.push_back(c);
-    if (c == '%') pattern.push_back('%');
-  }
-  pattern += "/job" + std::to_string(jobNumber) + "-page%d" +
-             (format == PageFormat::kPng ? ".png" : ".txt");
-  return pattern;
+std::string FdPath(int fd) {
+  return "/proc/self/fd/" + std::to_string(fd);
 }
 
 std::vector<fs::path> PagesOf(const fs::path& dir, int jobNumber) {
@@ -64,14 +49,22 @@ std::vector<fs::path> PagesOf(const fs::path& dir, int jobNumber) {
     if (file.rfind(prefix, 0) != 0) continue;
     const std::string rest = file.substr(prefix.size());
     const std::size_t dot = rest.find('.');
-    if (dot == 0 || dot == std::string::npos) continue;
+    if (dot == 0 || dot == std::string::npos || dot > 9) continue;
     if (rest.find_first_not_of("0123456789") != dot) continue;
     pages.emplace_back(std::stoi(rest.substr(0, dot)), it->path());
+    if (pages.size() >= kMaxPages) break;
   }
   std::sort(pages.begin(), pages.end());
   std::vector<fs::path> paths;
   for (auto& page : pages) paths.push_back(page.second);
   return paths;
+}
+
+// One word of a verdict: escaped as names are, and short.
+std::string VerdictWord(std::string word) {
+  if (word.size() > kMaxVerdictWord) word.resize(kMaxVerdictWord);
+  word = ReportEscape(word);
+  return word.empty() ? "?" : word;
 }
 
 // "Error: /ioerror in /load_file" -> "error ioerror load_file"
@@ -81,137 +74,266 @@ std::string ErrorVerdict(const std::string& output) {
   std::string line = output.substr(start + 8, output.find('\n', start) - start - 8);
   const std::string::size_type in = line.find(" in ");
   if (in == std::string::npos || in == 0) return {};
-  const std::string name = line.substr(0, in);
   std::string command = line.substr(in + 4);
   if (!command.empty() && command.front() == '/') command.erase(0, 1);
   if (command.size() > 4 && command.rfind("--", 0) == 0 &&
       command.compare(command.size() - 2, 2, "--") == 0) {
     command = command.substr(2, command.size() - 4);
   }
-  for (char& c : command) {
-    if (c == ' ' || c == '\t' || c == '\r') c = '_';
-  }
-  return "error " + name + " " + (command.empty() ? "?" : command);
+  return "error " + VerdictWord(line.substr(0, in)) + " " + VerdictWord(command);
 }
 
-// Waits for the interpreter until the deadline; false when it had to be killed. A pidfd
-// turns readable the moment the child ends, so no job waits out a polling interval.
-bool WaitForChild(pid_t child, int& status, std::chrono::steady_clock::time_point deadline) {
+// Looks up gs on PATH before the fork, so the child only has to exec.
+std::string FindInterpreter() {
+  const char* path = std::getenv("PATH");
+  std::string dirs = path ? path : "/usr/local/bin:/usr/bin:/bin";
+  std::size_t start = 0;
+  while (start <= dirs.size()) {
+    std::size_t end = dirs.find(':', start);
+    if (end == std::string::npos) end = dirs.size();
+    std::string dir = dirs.substr(start, end - start);
+    if (dir.empty()) dir = ".";
+    const std::string candidate = dir + "/gs";
+    if (::access(candidate.c_str(), X_OK) == 0) return candidate;
+    start = end + 1;
+  }
+  return {};
+}
+
+UniqueFd PreambleFile() {
+  UniqueFd fd(::memfd_create("kmsim-preamble", MFD_CLOEXEC));
+  if (!fd) return fd;
+  std::string_view left = kPreamble;
+  while (!left.empty()) {
+    const ssize_t n = ::write(fd.Get(), left.data(), left.size());
+    if (n <= 0) return UniqueFd();
+    left.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return fd;
+}
+
+// A limit kmsim itself runs under cannot be raised for the interpreter.
+rlim_t WithinHardLimit(int resource, std::uint64_t mebibytes) {
+  const rlim_t wanted = static_cast<rlim_t>(mebibytes) << 20;
+  rlimit current{};
+  if (::getrlimit(resource, &current) != 0 || current.rlim_max == RLIM_INFINITY) return wanted;
+  return std::min(wanted, current.rlim_max);
+}
+
+struct ChildSetup {
+  std::vector<char*> argv;
+  std::vector<char*> envp;
+  std::vector<int> inherited;  // handles the interpreter keeps
+  int output = -1;
+  rlim_t memoryBytes = RLIM_INFINITY;
+  rlim_t fileBytes = RLIM_INFINITY;
+  pid_t parent = 0;
+};
+
+// In the child between fork and exec: async-signal-safe calls only.
+[[noreturn]] void StartInterpreter(const ChildSetup& setup, const char* program) {
+  // Its own process group, so that kmsim can end it with everything it started; and it
+  // ends when kmsim does, even when kmsim is killed outright.
+  ::setpgid(0, 0);
+  if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != setup.parent) ::_exit(127);
+  const rlimit memory{setup.memoryBytes, setup.memoryBytes};
+  const rlimit file{setup.fileBytes, setup.fileBytes};
+  const rlimit core{0, 0};
+  if (::setrlimit(RLIMIT_AS, &memory) != 0 || ::setrlimit(RLIMIT_FSIZE, &file) != 0 ||
+      ::setrlimit(RLIMIT_CORE, &core) != 0) {
+    ::_exit(127);
+  }
+  // A write over the size limit then fails as an ioerror the job can clean up after,
+  // instead of killing the interpreter with its temporary file in place.
+  ::signal(SIGXFSZ, SIG_IGN);
+  ::signal(SIGPIPE, SIG_DFL);
+  ::signal(SIGINT, SIG_DFL);
+  ::signal(SIGTERM, SIG_DFL);
+  sigset_t none;
+  sigemptyset(&none);
+  ::sigprocmask(SIG_SETMASK, &none, nullptr);
+  const int null = ::open("/dev/null", O_RDONLY);
+  if (null < 0 || ::dup2(null, 0) < 0 || ::dup2(setup.output, 1) < 0 ||
+      ::dup2(setup.output, 2) < 0) {
+    ::_exit(127);
+  }
+  ::syscall(SYS_close_range, 3U, ~0U, 4U /* CLOSE_RANGE_CLOEXEC */);
+  for (int fd : setup.inherited) {
+    if (::fcntl(fd, F_SETFD, 0) != 0) ::_exit(127);
+  }
+  ::execve(program, setup.argv.data(), setup.envp.data());
+  static constexpr char kFailed[] = "kmsim: cannot start Ghostscript\n";
+  [[maybe_unused]] const ssize_t n = ::write(1, kFailed, sizeof kFailed - 1);
+  ::_exit(127);
+}
+
+struct Ending {
+  int status = 0;
+  bool timedOut = false;
+  bool interrupted = false;
+};
+
+// Reads the output while the interpreter runs, until it ends, the deadline passes or kmsim
+// is asked to stop; then ends its whole process group.
+Ending Supervise(pid_t child, int output, Clock::time_point deadline, OutputTail& tail) {
+  Ending ending;
   const UniqueFd pidfd(static_cast<int>(::syscall(SYS_pidfd_open, child, 0)));
-  while (true) {
-    const pid_t done = waitpid(child, &status, WNOHANG);
-    if (done == child) return true;
-    if (done < 0 && errno != EINTR) return true;
-    const auto now = std::chrono::steady_clock::now();
-    if (now > deadline) {
-      kill(child, SIGKILL);
-      waitpid(child, &status, 0);
-      return false;
+  bool outputOpen = true;
+  bool exited = false;
+  char buffer[65536];
+  while (!exited || outputOpen) {
+    if (!exited) {
+      siginfo_t info{};
+      // Looks without reaping: the group keeps its id until the leader is reaped.
+      if (::waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+          info.si_pid == child) {
+        exited = true;
+      }
     }
-    if (pidfd) {
-      const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
-      pollfd ready{pidfd.Get(), POLLIN, 0};
-      ::poll(&ready, 1, static_cast<int>(std::min<long long>(left, 1000)));
-    } else {
-      // Kernels before 5.3 have no pidfd.
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    const auto now = Clock::now();
+    if (!exited && (now >= deadline || StopRequested())) {
+      (now >= deadline ? ending.timedOut : ending.interrupted) = true;
+      break;
+    }
+    pollfd fds[3] = {{outputOpen ? output : -1, POLLIN, 0},
+                     {exited ? -1 : pidfd.Get(), POLLIN, 0},
+                     {StopFd(), POLLIN, 0}};
+    int wait = static_cast<int>(std::min<long long>(
+        std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count(), 1000));
+    // Kernels before 5.3 have no pidfd; the output's end usually tells instead.
+    if (!pidfd) wait = std::min(wait, 20);
+    // Once the interpreter is gone, what is left in the pipe is read without waiting.
+    if (exited) wait = 0;
+    const int ready = ::poll(fds, 3, std::max(wait, 0));
+    if (ready < 0 && errno != EINTR) break;
+    if (outputOpen && (fds[0].revents & (POLLIN | POLLHUP | POLLERR))) {
+      const ssize_t n = ::read(output, buffer, sizeof buffer);
+      if (n > 0) {
+        tail.Append(std::string_view(buffer, static_cast<std::size_t>(n)));
+      } else if (n == 0 || errno != EINTR) {
+        outputOpen = false;
+      }
+    } else if (exited) {
+      break;  // something the interpreter started still holds the pipe
     }
   }
+  ::kill(-child, SIGKILL);
+  while (::waitpid(child, &ending.status, 0) < 0 && errno == EINTR) {
+  }
+  return ending;
 }
 
 }  // namespace
 
-JobResult RunJob(const fs::path& job, int jobNumber, const DiskView& disk,
-                 const RunOptions& options) {
+JobResult RunJob(int jobFd, int jobNumber, const DiskView& disk, const RunOptions& options) {
   JobResult result;
-  std::error_code ec;
-  const fs::path jobPath = fs::absolute(job, ec);
-  if (!fs::is_regular_file(jobPath, ec)) {
+  struct stat st {};
+  if (::fstat(jobFd, &st) != 0 || !S_ISREG(st.st_mode)) {
     result.verdict = "failed cannot-read-job";
     return result;
   }
-  if (fs::file_size(jobPath, ec) == 0) {
-    result.verdict = "empty";
+  if (st.st_size == 0) {
+    result.verdict = "failed empty";
     return result;
   }
-  const fs::path work = disk.WorkFolder();
-  const fs::path preamble = work / "preamble.ps";
-  const fs::path report = work / "report";
-  const fs::path log = work / "interpreter.log";
-  {
-    std::ofstream out(preamble, std::ios::binary | std::ios::trunc);
-    out << kPreamble;
-    if (!out.flush()) {
-      result.verdict = "failed cannot-write-preamble";
-      return result;
-    }
+  const UniqueFd preamble = PreambleFile();
+  if (!preamble) {
+    result.verdict = "failed cannot-write-preamble";
+    return result;
   }
-  fs::remove(report, ec);
+  const std::string program = FindInterpreter();
+  if (program.empty()) {
+    result.verdict = "failed cannot-start-ghostscript";
+    return result;
+  }
 
-  const std::string flat = disk.FlatFolder().string();
+  // The interpreter sees the disk and its other folders only through inherited handles.
+  const std::string flat = FdPath(disk.FlatFd());
   std::vector<std::string> args = {"gs",
                                    "-q",
                                    "-dBATCH",
                                    "-dNOPAUSE",
                                    "-dSAFER",
                                    "-skmRoot=" + flat + "/",
-                                   "-skmReportPath=" + report.string(),
-                                   "--permit-file-all=" + flat + "/*",
-                                   "--permit-file-write=" + report.string()};
+                                   "--permit-file-all=" + flat + "/*"};
+  std::vector<int> inherited = {disk.LockFd(), disk.FlatFd(), disk.TempFd(), preamble.Get(), jobFd};
+  UniqueFd pages;
   if (options.pagesDir.empty()) {
     args.push_back("-sDEVICE=nullpage");
   } else {
+    std::error_code ec;
     for (const fs::path& old : PagesOf(options.pagesDir, jobNumber)) fs::remove(old, ec);
+    pages.Reset(::open(options.pagesDir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!pages) {
+      result.verdict = "failed cannot-open-pages-folder";
+      return result;
+    }
+    inherited.push_back(pages.Get());
     args.push_back(options.pageFormat == PageFormat::kPng ? "-sDEVICE=png16m"
                                                           : "-sDEVICE=txtwrite");
     if (options.pageFormat == PageFormat::kPng) args.push_back("-r100");
-    args.push_back("-sOutputFile=" +
-                   OutputPattern(options.pagesDir, jobNumber, options.pageFormat));
+    args.push_back("-sOutputFile=" + FdPath(pages.Get()) + "/job" + std::to_string(jobNumber) +
+                   "-page%d" + (options.pageFormat == PageFormat::kPng ? ".png" : ".txt"));
   }
-  args.push_back(preamble.string());
-  args.push_back(jobPath.string());
+  args.push_back(FdPath(preamble.Get()));
+  args.push_back(FdPath(jobFd));
+  ::lseek(jobFd, 0, SEEK_SET);
 
   // A small environment of our own: the interpreter's temporary files stay in the disk's
-  // private folder (Ghostscript always permits TMPDIR).
-  std::vector<std::string> env = {"TMPDIR=" + disk.TempFolder().string()};
+  // private folder (Ghostscript always permits TMPDIR), which is emptied after each job.
+  std::vector<std::string> env = {"TMPDIR=" + FdPath(disk.TempFd())};
   if (const char* path = std::getenv("PATH")) env.push_back(std::string("PATH=") + path);
 
-  std::vector<char*> argv;
-  for (std::string& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  std::vector<char*> envp;
-  for (std::string& e : env) envp.push_back(e.data());
-  envp.push_back(nullptr);
-
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_adddup2(&actions, 1, 2);
-  pid_t child = 0;
-  const int spawned = posix_spawnp(&child, "gs", &actions, nullptr, argv.data(), envp.data());
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) {
+  int pipeFds[2];
+  if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
     result.verdict = "failed cannot-start-ghostscript";
     return result;
   }
+  UniqueFd outputRead(pipeFds[0]);
+  UniqueFd outputWrite(pipeFds[1]);
 
-  int status = 0;
-  const bool timedOut = !WaitForChild(
-      child, status,
-      std::chrono::steady_clock::now() + std::chrono::seconds(options.timeoutSeconds));
+  ChildSetup setup;
+  for (std::string& a : args) setup.argv.push_back(a.data());
+  setup.argv.push_back(nullptr);
+  for (std::string& e : env) setup.envp.push_back(e.data());
+  setup.envp.push_back(nullptr);
+  setup.inherited = inherited;
+  setup.output = outputWrite.Get();
+  setup.memoryBytes = WithinHardLimit(RLIMIT_AS, options.memoryLimitMiB);
+  setup.fileBytes = WithinHardLimit(RLIMIT_FSIZE, options.fileSizeLimitMiB);
+  setup.parent = ::getpid();
 
-  result.events = SplitLines(ReadAll(report));
-  result.output = ReadAll(log);
+  const pid_t child = ::fork();
+  if (child < 0) {
+    result.verdict = "failed cannot-start-ghostscript";
+    return result;
+  }
+  if (child == 0) StartInterpreter(setup, program.c_str());
+  ::setpgid(child, child);
+  outputWrite.Reset();
+
+  OutputTail tail(kOutputKept);
+  const Ending ending = Supervise(
+      child, outputRead.Get(), Clock::now() + std::chrono::seconds(options.timeoutSeconds), tail);
+  result.output = tail.Text();
+  result.outputSize = tail.Total();
   if (!options.pagesDir.empty()) result.pages = PagesOf(options.pagesDir, jobNumber);
-  if (timedOut) {
-    result.verdict = "timeout";
-  } else if (WIFEXITED(status) && WEXITSTATUS(status) == 0) {
+  if (ending.timedOut) {
+    result.verdict = "failed timeout";
+  } else if (ending.interrupted) {
+    result.verdict = "failed interrupted";
+  } else if (WIFEXITED(ending.status) && WEXITSTATUS(ending.status) == 0) {
     result.ok = true;
     result.verdict = "ok";
   } else {
     result.verdict = ErrorVerdict(result.output);
-    if (result.verdict.empty()) result.verdict = "failed interpreter-exit";
+    if (!result.verdict.empty()) {
+      result.verdict = "failed " + result.verdict;
+    } else if (WIFSIGNALED(ending.status)) {
+      result.verdict = "failed signal " + std::to_string(WTERMSIG(ending.status));
+    } else {
+      result.verdict = "failed exit " + std::to_string(WEXITSTATUS(ending.status));
+    }
   }
   return result;
 }

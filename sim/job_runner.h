@@ -1,7 +1,8 @@
 #pragma once
-// Runs one job file on Ghostscript against the flat disk folder, with the preamble that
-// maps printer names, and collects what happened.
+// Runs one job on Ghostscript against the flat disk folder, with the preamble that maps
+// printer names, under limits of time, memory and file size, and collects the outcome.
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -16,18 +17,25 @@ struct RunOptions {
   std::filesystem::path pagesDir;  // empty: pages are not kept
   PageFormat pageFormat = PageFormat::kPng;
   int timeoutSeconds = 600;
+  std::uint64_t memoryLimitMiB = 1024;    // address space of the interpreter
+  std::uint64_t fileSizeLimitMiB = 1024;  // largest file the interpreter may write
 };
+
+// Only the end of the interpreter's output is kept.
+inline constexpr std::size_t kOutputKept = 64 * 1024;
 
 struct JobResult {
-  std::vector<std::string> events;  // report lines: "kind name"
   std::vector<std::filesystem::path> pages;
   bool ok = false;
-  std::string verdict;  // "ok", "error NAME COMMAND", "empty", "timeout", "failed TEXT"
-  std::string output;   // what the interpreter printed
+  // "ok", or "failed " and the reason: "error NAME COMMAND", "empty", "timeout",
+  // "interrupted", "exit N", "signal N" or a kmsim problem (one word).
+  std::string verdict;
+  std::string output;            // the end of what the interpreter printed, raw
+  std::uint64_t outputSize = 0;  // all it printed
 };
 
-// jobNumber names the page files: job<N>-page<M>.png (or .txt).
-JobResult RunJob(const std::filesystem::path& job, int jobNumber, const DiskView& disk,
-                 const RunOptions& options);
+// jobFd is the job, read from its start. jobNumber names the page files:
+// job<N>-page<M>.png (or .txt).
+JobResult RunJob(int jobFd, int jobNumber, const DiskView& disk, const RunOptions& options);
 
 }  // namespace kmsim

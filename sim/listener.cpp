@@ -7,13 +7,16 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
-#include <fstream>
 
 #include "printer_name.h"
+#include "stop_signal.h"
 #include "unique_fd.h"
 
 namespace kmsim {
@@ -22,16 +25,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-volatile sig_atomic_t gStop = 0;
-int gWakeFd = -1;
-
-void OnStop(int) {
-  gStop = 1;
-  if (gWakeFd >= 0) {
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t n = ::write(gWakeFd, &byte, 1);
-  }
-}
+using Clock = std::chrono::steady_clock;
 
 bool IsLoopback(const sockaddr* address) {
   if (address->sa_family == AF_INET) {
@@ -61,38 +55,71 @@ std::string Describe(const sockaddr* address) {
   return text.append(":").append(port);
 }
 
-// Receives one job into path until the peer closes, the connection breaks or it stays
-// silent too long. Whatever arrived is the job. Returns a note when the job may be cut.
-std::string Receive(int connection, const fs::path& path, int idleTimeoutSeconds) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+// Receives one job into file until the peer closes, the connection breaks, it stays silent
+// too long, takes too long as a whole or grows too large. Whatever arrived is the job,
+// except a job too large. Returns a note when the job may be cut or is refused.
+std::string Receive(int connection, int file, const ListenOptions& options) {
+  const Clock::time_point deadline =
+      Clock::now() + std::chrono::seconds(options.receiveTimeoutSeconds);
   char buffer[65536];
-  std::string note;
+  std::uint64_t received = 0;
   while (true) {
-    pollfd p{connection, POLLIN, 0};
-    const int ready = ::poll(&p, 1, idleTimeoutSeconds * 1000);
-    if (ready < 0 && errno == EINTR) {
-      if (gStop) {
-        note = "interrupted";
-        break;
-      }
-      continue;
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    if (left <= 0) return "receive-timeout";
+    const long long idle = static_cast<long long>(options.idleTimeoutSeconds) * 1000;
+    pollfd p[2] = {{connection, POLLIN, 0}, {StopFd(), POLLIN, 0}};
+    const int ready = ::poll(p, 2, static_cast<int>(std::min<long long>(left, idle)));
+    if (StopRequested()) return "interrupted";
+    if (ready < 0) {
+      if (errno == EINTR) continue;
+      return "connection-broken";
     }
     if (ready == 0) {
-      note = "idle-timeout";
-      break;
+      if (left > idle) return "idle-timeout";
+      continue;
     }
     const ssize_t n = ::recv(connection, buffer, sizeof buffer, 0);
-    if (n == 0) break;
+    if (n == 0) return {};
     if (n < 0) {
       if (errno == EINTR) continue;
-      note = "connection-broken";
+      return "connection-broken";
+    }
+    received += static_cast<std::uint64_t>(n);
+    if (received > options.maxJobBytes) return "too-large";
+    for (ssize_t done = 0; done < n;) {
+      const ssize_t w = ::write(file, buffer + done, static_cast<std::size_t>(n - done));
+      if (w < 0 && errno == EINTR) continue;
+      if (w <= 0) return "cannot-store-job";
+      done += w;
+    }
+  }
+}
+
+// Copies the job into KEEPDIR/name, under a hidden name until it is complete.
+bool KeepJob(int job, const fs::path& dir, const std::string& name, std::string& error) {
+  const fs::path part = dir / ("." + name + ".part");
+  const UniqueFd out(::open(part.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+  bool ok = static_cast<bool>(out);
+  char buffer[65536];
+  for (off_t at = 0; ok;) {
+    const ssize_t n = ::pread(job, buffer, sizeof buffer, at);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      ok = n == 0;
       break;
     }
-    out.write(buffer, n);
+    for (ssize_t done = 0; ok && done < n;) {
+      const ssize_t w = ::write(out.Get(), buffer + done, static_cast<std::size_t>(n - done));
+      if (w < 0 && errno == EINTR) continue;
+      ok = w > 0;
+      if (ok) done += w;
+    }
+    at += n;
   }
-  out.flush();
-  if (!out) note = "cannot-store-job";
-  return note;
+  if (ok && ::rename(part.c_str(), (dir / name).c_str()) == 0) return true;
+  error = std::strerror(errno);
+  ::unlink(part.c_str());
+  return false;
 }
 
 }  // namespace
@@ -133,21 +160,6 @@ int Listen(const ListenOptions& options, Session& session, std::FILE* report) {
     return 2;
   }
 
-  int wake[2];
-  if (::pipe2(wake, O_CLOEXEC | O_NONBLOCK) != 0) {
-    std::fprintf(stderr, "kmsim: %s\n", std::strerror(errno));
-    return 2;
-  }
-  UniqueFd wakeRead(wake[0]);
-  UniqueFd wakeWrite(wake[1]);
-  gWakeFd = wakeWrite.Get();
-  struct sigaction action {};
-  action.sa_handler = OnStop;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
-  signal(SIGPIPE, SIG_IGN);
-
   sockaddr_storage bound{};
   socklen_t boundLength = sizeof bound;
   getsockname(listener.Get(), reinterpret_cast<sockaddr*>(&bound), &boundLength);
@@ -155,14 +167,14 @@ int Listen(const ListenOptions& options, Session& session, std::FILE* report) {
   std::fflush(report);
 
   unsigned kept = 0;
-  while (!gStop) {
-    pollfd fds[2] = {{listener.Get(), POLLIN, 0}, {wakeRead.Get(), POLLIN, 0}};
+  while (!StopRequested()) {
+    pollfd fds[2] = {{listener.Get(), POLLIN, 0}, {StopFd(), POLLIN, 0}};
     if (::poll(fds, 2, -1) < 0) {
       if (errno == EINTR) continue;
       std::fprintf(stderr, "kmsim: %s\n", std::strerror(errno));
       return 2;
     }
-    if (gStop) break;
+    if (StopRequested()) break;
     if (!(fds[0].revents & POLLIN)) continue;
     sockaddr_storage peer{};
     socklen_t peerLength = sizeof peer;
@@ -170,37 +182,40 @@ int Listen(const ListenOptions& options, Session& session, std::FILE* report) {
         ::accept4(listener.Get(), reinterpret_cast<sockaddr*>(&peer), &peerLength, SOCK_CLOEXEC));
     if (!connection) continue;
     const std::string from = Describe(reinterpret_cast<sockaddr*>(&peer));
-    const fs::path job = session.Disk().WorkFolder() / "received.bin";
-    const std::string note = Receive(connection.Get(), job, options.idleTimeoutSeconds);
-    std::error_code ec;
-    const bool empty = fs::file_size(job, ec) == 0;
-    if (!note.empty() || empty) {
-      std::fprintf(report, "received %s %s\n", ReportEscape(from).c_str(),
-                   note.empty() ? "empty" : note.c_str());
+    // The job has no name: nothing of it stays behind, whatever happens to kmsim.
+    const UniqueFd job(::openat(session.Disk().RunFd(), "received",
+                                O_RDWR | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (!job || ::unlinkat(session.Disk().RunFd(), "received", 0) != 0) {
+      std::fprintf(stderr, "kmsim: cannot store a received job: %s\n", std::strerror(errno));
+      continue;
+    }
+    std::string note = Receive(connection.Get(), job.Get(), options);
+    struct stat st {};
+    const bool empty = ::fstat(job.Get(), &st) != 0 || st.st_size == 0;
+    if (note.empty() && empty) note = "empty";
+    if (!note.empty()) {
+      std::fprintf(report, "received %s %s\n", ReportEscape(from).c_str(), note.c_str());
       std::fflush(report);
     }
-    // A connection without data is no job (print servers probe printers so). Otherwise the
-    // connection stays open while the job runs, as a printer holds it until done.
-    if (!empty) {
-      session.RunOne(job, from);
-      ++kept;
-      // Kept jobs are named as the plain job sink of the tests names them, written under a
-      // hidden name, and appear once the job has run: a kept job is a finished one.
-      if (!options.keepJobsDir.empty()) {
-        char name[32];
-        std::snprintf(name, sizeof name, "job-%06u.bin", kept);
-        std::string hidden = ".";
-        hidden.append(name).append(".part");
-        const fs::path part = options.keepJobsDir / hidden;
-        fs::copy_file(job, part, fs::copy_options::overwrite_existing, ec);
-        if (!ec) fs::rename(part, options.keepJobsDir / name, ec);
-        if (ec) std::fprintf(stderr, "kmsim: cannot keep %s: %s\n", name, ec.message().c_str());
+    // A connection without data is no job (print servers probe printers so); a job too
+    // large is refused unread. Otherwise the connection stays open while the job runs, as
+    // a printer holds it until done.
+    if (empty || note == "too-large" || note == "interrupted" || note == "cannot-store-job") {
+      continue;
+    }
+    session.RunOne(job.Get(), from);
+    ++kept;
+    // Kept jobs are named as the plain job sink of the tests names them, written under a
+    // hidden name, and appear once the job has run: a kept job is a finished one.
+    if (!options.keepJobsDir.empty()) {
+      char name[32];
+      std::snprintf(name, sizeof name, "job-%06u.bin", kept);
+      std::string error;
+      if (!KeepJob(job.Get(), options.keepJobsDir, name, error)) {
+        std::fprintf(stderr, "kmsim: cannot keep %s: %s\n", name, error.c_str());
       }
     }
-    connection.Reset();
-    fs::remove(job, ec);
   }
-  gWakeFd = -1;
   std::fprintf(report, "stopped\n");
   std::fflush(report);
   return 0;

@@ -78,6 +78,15 @@ class Printer {
     }
   }
 
+  pid_t Pid() const { return pid_; }
+
+  // The port of "listening 127.0.0.1:PORT", the first report line; -1 when it is not.
+  int Port() {
+    const std::string ready = NextLine();
+    if (ready.rfind("listening 127.0.0.1:", 0) != 0) return -1;
+    return std::stoi(ready.substr(ready.rfind(':') + 1));
+  }
+
   int Stop() {
     kill(pid_, SIGTERM);
     int status = 0;
@@ -173,7 +182,7 @@ TEST_F(KmsimListen, ServesJobsInOrderAndSurvivesBrokenOnes) {
   EXPECT_EQ(report.front().rfind("received 127.0.0.1:", 0), 0u) << report.front();
   EXPECT_NE(report.front().find(" connection-broken"), std::string::npos) << report.front();
   // Where the cut falls depends on how much arrived before the reset; the old file stays.
-  EXPECT_EQ(report.back().rfind("verdict error ", 0), 0u) << report.back();
+  EXPECT_EQ(report.back().rfind("verdict failed error ", 0), 0u) << report.back();
   EXPECT_FALSE(Has(report, "replaced mtbc/mislib/a"));
   EXPECT_EQ(ReadFile(disk_ / "mtbc/mislib/a"), "first file");
 
@@ -215,9 +224,73 @@ TEST_F(KmsimListen, ASilentSenderEndsItsJob) {
   close(fd);
   ASSERT_FALSE(report.empty());
   EXPECT_NE(report.front().find(" idle-timeout"), std::string::npos) << report.front();
-  EXPECT_TRUE(Has(report, "failed mtbc/a"));
+  EXPECT_EQ(report.back(), "verdict failed error ioerror load_file");
   EXPECT_TRUE(DiskFiles().empty());
   EXPECT_EQ(printer.Stop(), 0);
+}
+
+// Peak memory of a process, from /proc.
+long PeakKiB(pid_t pid) {
+  const std::string status = ReadFile("/proc/" + std::to_string(pid) + "/status");
+  const std::size_t at = status.find("VmHWM:");
+  return at == std::string::npos ? -1 : std::stol(status.substr(at + 6));
+}
+
+TEST_F(KmsimListen, AJobWithoutEndDoesNotStopThePrinter) {
+  Printer printer(root_, {"--listen", "127.0.0.1:0", "--disk", disk_.string(), "--timeout", "3"});
+  const int port = printer.Port();
+  ASSERT_GT(port, 0);
+  Deliver(port, "%!\n{ (printing without end ) print } loop\n");
+  EXPECT_EQ(printer.UntilVerdict().back(), "verdict failed timeout");
+  // Only the end of the output is kept, in memory and on standard error.
+  EXPECT_LT(PeakKiB(printer.Pid()), 256 * 1024);
+  EXPECT_LT(fs::file_size(root_ / "kmsim.err"), 80u * 1024);
+  EXPECT_NE(ReadFile(root_ / "kmsim.err").find("without end printing without end"),
+            std::string::npos);
+
+  Deliver(port, "%!\n(mtbc/a) (w) file closefile\n");
+  const Strings next = printer.UntilVerdict();
+  EXPECT_TRUE(Has(next, "added mtbc/a"));
+  EXPECT_EQ(next.back(), "verdict ok");
+}
+
+TEST_F(KmsimListen, SlowAndOversizedJobsAreCutOrRefused) {
+  Printer printer(root_, {"--listen", "127.0.0.1:0", "--disk", disk_.string(), "--idle-timeout",
+                          "60", "--receive-timeout", "2", "--max-job-bytes", "100000",
+                          "--keep-jobs", (root_ / "kept").string()});
+  const int port = printer.Port();
+  ASSERT_GT(port, 0);
+  // One byte now and then, never silent long enough for the idle timeout.
+  const int slow = Connect(port);
+  ASSERT_GE(slow, 0);
+  std::string line;
+  for (int i = 0; i < 100 && line.empty(); ++i) {
+    send(slow, "%", 1, MSG_NOSIGNAL);
+    line = printer.NextLine(200);
+  }
+  close(slow);
+  EXPECT_EQ(line.rfind("received 127.0.0.1:", 0), 0u) << line;
+  EXPECT_NE(line.find(" receive-timeout"), std::string::npos) << line;
+  EXPECT_EQ(printer.UntilVerdict().back(), "verdict ok");
+
+  // Too large: refused unread, not run, not kept.
+  const int large = Connect(port);
+  ASSERT_GE(large, 0);
+  SendAll(large, "%!\n(mtbc/large) (w) file closefile\n" + std::string(200000, '%'));
+  close(large);
+  line = printer.NextLine();
+  EXPECT_EQ(line.rfind("received 127.0.0.1:", 0), 0u) << line;
+  EXPECT_NE(line.find(" too-large"), std::string::npos) << line;
+
+  Deliver(port, "%!\n(mtbc/small) (w) file closefile\n");
+  const Strings report = printer.UntilVerdict();
+  ASSERT_FALSE(report.empty());
+  EXPECT_EQ(report.front().rfind("job 2 ", 0), 0u) << report.front();
+  EXPECT_EQ(report.back(), "verdict ok");
+  EXPECT_EQ(DiskFiles(), Strings{"mtbc/small"});
+  EXPECT_EQ(printer.Stop(), 0);
+  EXPECT_TRUE(fs::exists(root_ / "kept/job-000002.bin"));
+  EXPECT_FALSE(fs::exists(root_ / "kept/job-000003.bin"));
 }
 
 TEST_F(KmsimListen, OnlyLoopbackUnlessAllowed) {
