@@ -21,6 +21,7 @@ bool* SwitchOption(CommandLine& line, std::string_view name) {
   if (name == "--hex") return &line.hex;
   if (name == "--keep-existing") return &line.keepExisting;
   if (name == "--overwrite") return &line.overwriteOutput;
+  if (name == "--all") return &line.all;
   if (name == "--help" || name == "-h") return &line.help;
   if (name == "--version") return &line.version;
   return nullptr;

@@ -20,6 +20,7 @@ struct CommandLine {
   bool hex = false;
   bool keepExisting = false;
   bool overwriteOutput = false;
+  bool all = false;  // remove-files: everything on the printer, asked for explicitly
   bool help = false;
   bool version = false;
 };

@@ -1,24 +1,27 @@
 #include "job_commands.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
-#include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "delivery.h"
 #include "generator_session.h"
 #include "platform/file_layer.h"
+#include "platform/path_kind.h"
 #include "progress_line.h"
 #include "trm.h"
 
 namespace kmjob {
 namespace {
 
-namespace fs = std::filesystem;
-
-bool IsFile(const std::string& path) {
-  std::error_code error;
-  return fs::is_regular_file(path, error);
+// The size of a regular file; nothing for a missing path or anything else.
+std::optional<std::uintmax_t> RegularFileSize(const std::string& path) {
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+  return static_cast<std::uintmax_t>(info.st_size);
 }
 
 std::string MiB(std::uintmax_t bytes) {
@@ -27,11 +30,27 @@ std::string MiB(std::uintmax_t bytes) {
   return text;
 }
 
-// A local file the generator would refuse is reported the way the generator reports it.
-int MissingSource(std::string_view operation, const std::string& path) {
-  std::fprintf(stderr, "kmjob: [%.*s] Cannot locate source file. [%s]\n",
-               static_cast<int>(operation.size()), operation.data(), path.c_str());
-  return ExitStatusOf(TRM_SOURCE_MISSING);
+constexpr int kUsageError = 64;
+
+// A local file the generator would refuse is reported the way the generator reports it: 1003
+// when nothing is there, 1012 naming what is there instead of a file.
+int UnusableSource(std::string_view operation, const std::string& path) {
+  const platform::PathKind kind = platform::KindOf(path.c_str());
+  const bool missing = kind == platform::PathKind::kMissing;
+  std::string detail = path;
+  if (kind != platform::PathKind::kMissing && kind != platform::PathKind::kUnreachable) {
+    detail.append(": ").append(platform::KindDescription(kind));
+  }
+  std::fprintf(
+      stderr, "kmjob: [%.*s] %s [%s]\n", static_cast<int>(operation.size()), operation.data(),
+      missing ? "Cannot locate source file." : "Problem loading a source file.", detail.c_str());
+  return ExitStatusOf(missing ? TRM_SOURCE_MISSING : TRM_SOURCE_UNREADABLE);
+}
+
+// The generator's all-pattern rule: such a name removes every file on the printer, the
+// interpreter included. An empty shell variable gives one, so it must be asked for by --all.
+bool StandsForEverything(const std::string& name) {
+  return name.find_first_not_of("*/\\.") == std::string::npos;
 }
 
 // Where the job is written: --output, or a temporary file removed once it was delivered.
@@ -129,19 +148,17 @@ int LoadFilesCommand(const CommandLine& line) {
       // LOCAL or LOCAL=PRINTERNAME; a local name may itself contain "=".
       std::string local = operand;
       std::string printer;
-      if (!IsFile(operand)) {
-        for (auto equals = operand.find('='); equals != operand.npos;
-             equals = operand.find('=', equals + 1)) {
-          if (IsFile(operand.substr(0, equals))) {
-            local = operand.substr(0, equals);
-            printer = operand.substr(equals + 1);
-            break;
-          }
+      auto size = RegularFileSize(operand);
+      for (auto equals = operand.find('='); !size && equals != operand.npos;
+           equals = operand.find('=', equals + 1)) {
+        size = RegularFileSize(operand.substr(0, equals));
+        if (size) {
+          local = operand.substr(0, equals);
+          printer = operand.substr(equals + 1);
         }
       }
-      if (!IsFile(local)) return MissingSource("trmCreateFileLoader", local);
-      std::error_code error;
-      total += fs::file_size(local, error);
+      if (!size) return UnusableSource("trmCreateFileLoader", local);
+      total += *size;
       trmFOSAddLoadFile(fos, local.c_str(), printer.c_str());
     }
     return 0;
@@ -153,8 +170,18 @@ int LoadFilesCommand(const CommandLine& line) {
 }
 
 int RemoveFilesCommand(const CommandLine& line) {
+  for (const std::string& name : line.operands) {
+    if (!line.all && StandsForEverything(name)) {
+      std::fprintf(stderr,
+                   "kmjob: the name \"%s\" stands for every file on the printer, the interpreter "
+                   "too; give --all to remove everything (try kmjob --help)\n",
+                   name.c_str());
+      return kUsageError;
+    }
+  }
   auto fill = [&](trmFOS* fos) {
     for (const std::string& name : line.operands) trmFOSAddRemoveFile(fos, name.c_str());
+    if (line.all) trmFOSAddRemoveFile(fos, "*");
     return 0;
   };
   return RunJob(line, "[Remove Legacy Files]", fill, trmCreateFileRemover,
@@ -164,7 +191,7 @@ int RemoveFilesCommand(const CommandLine& line) {
 int LoadFontsCommand(const CommandLine& line) {
   auto fill = [&](trmFOS* fos) {
     for (const std::string& font : line.operands) {
-      if (!trmFOSAddFont(fos, font.c_str())) return MissingSource("trmCreatePSFontLoader", font);
+      if (!trmFOSAddFont(fos, font.c_str())) return UnusableSource("trmCreatePSFontLoader", font);
     }
     return 0;
   };

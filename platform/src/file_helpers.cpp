@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/file_layer.h"
@@ -100,17 +101,17 @@ bool RemoveDir(const char* path) {
 // not a folder counts as missing (nothing could be stored under it).
 bool MakeDirPath(const char* filePath) {
   if (!filePath) return false;
-  TextObject path(filePath);
-  TextObject folder;
-  FolderOf(folder, path);
-  const std::string_view part = folder.view();
-  std::string accumulator = !part.empty() && IsSeparator(part.front()) ? "/" : "";
+  const std::string_view path(filePath);
+  const std::size_t nameStart = path.rfind('/');
+  if (nameStart == std::string_view::npos) return true;
+  const std::string_view folder = path.substr(0, nameStart);
+  std::string accumulator = path.front() == '/' ? "/" : "";
   std::size_t start = 0;
-  while (start < part.size()) {
-    std::size_t end = start;
-    while (end < part.size() && !IsSeparator(part[end])) ++end;
+  while (start < folder.size()) {
+    std::size_t end = folder.find('/', start);
+    if (end == std::string_view::npos) end = folder.size();
     if (end > start) {
-      accumulator.append(part.substr(start, end - start));
+      accumulator.append(folder.substr(start, end - start));
       if (!IsFolder(accumulator)) {
         (void)mkdir(accumulator.c_str(), 0777);
         if (!IsFolder(accumulator)) return false;

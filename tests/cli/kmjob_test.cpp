@@ -1,4 +1,5 @@
 #include <gmock/gmock.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -127,6 +128,46 @@ TEST_F(KmjobTest, OtherCommandsAndUsage) {
   EXPECT_EQ(help.status, 0);
   EXPECT_THAT(help.out, HasSubstr("kmjob load-files LOCAL[=PRINTERNAME]..."));
   EXPECT_THAT(Kmjob({"--version"}).out, HasSubstr("TRMSDK 1.9.3"));
+}
+
+TEST_F(KmjobTest, RemovingEverythingIsAskedForWithAll) {
+  const std::string job = (dir_ / "all.ps").string();
+  const std::string everythingRemoved = "(mtb/*) () false true list&remove\n(mtbc/*)";
+  // An unset shell variable gives "", and the printer would lose the interpreter too.
+  for (const char* everything : {"", "*", "*.*", "/", ".", "\\", "**/."}) {
+    Outcome refused = Kmjob({"remove-files", "a.frm", everything, "--output", job});
+    EXPECT_EQ(refused.status, 64) << everything;
+    EXPECT_THAT(refused.err, HasSubstr("give --all to remove everything")) << everything;
+    EXPECT_FALSE(fs::exists(job)) << everything;
+    Outcome allowed = Kmjob({"remove-files", everything, "--all", "--output", job, "--overwrite"});
+    ASSERT_EQ(allowed.status, 0) << allowed.err;
+    EXPECT_THAT(Slurp(job), HasSubstr(everythingRemoved)) << everything;
+    fs::remove(job);
+  }
+  ASSERT_EQ(Kmjob({"remove-files", "--all", "--output", job}).status, 0);
+  EXPECT_THAT(Slurp(job), HasSubstr(everythingRemoved));
+  ASSERT_EQ(Kmjob({"remove-files", ".frm", "*.frm", "--output", job, "--overwrite"}).status, 0);
+  EXPECT_THAT(Slurp(job), Not(HasSubstr(everythingRemoved)));
+}
+
+TEST_F(KmjobTest, SourceThatIsNoFileIsNamedForWhatItIs) {
+  const std::string folder = (dir_ / "folder").string();
+  const std::string fifo = (dir_ / "fifo").string();
+  fs::create_directory(folder);
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::string job = (dir_ / "job.ps").string();
+  const std::pair<std::string, std::string> sources[] = {
+      {folder, folder + ": is a folder"},
+      {fifo, fifo + ": is a FIFO, not a regular file"},
+  };
+  for (const char* command : {"load-files", "load-fonts"}) {
+    for (const auto& [path, detail] : sources) {
+      Outcome refused = Kmjob({command, path, "--output", job});
+      EXPECT_EQ(refused.status, 12) << command << " " << path;
+      EXPECT_THAT(refused.err, HasSubstr("Problem loading a source file. [" + detail + "]"));
+      EXPECT_FALSE(fs::exists(job));
+    }
+  }
 }
 
 }  // namespace

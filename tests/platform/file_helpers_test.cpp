@@ -55,12 +55,18 @@ TEST(MakeDirPath, AllFoldersPresentCreatesNothing) {
   EXPECT_EQ(fs::last_write_time(scratch / "a/b"), before);
 }
 
-TEST(MakeDirPath, RelativePathAndDoubledOrMixedSeparators) {
+TEST(MakeDirPath, RelativePathDoubledSeparatorsAndBackslashNames) {
   ScratchFolder scratch;
   ASSERT_TRUE(platform::SetCwd(scratch.path().c_str()));
+  // A backslash is part of a folder's name, not a separator.
   EXPECT_TRUE(platform::MakeDirPath("rel//one\\two/file"));
-  EXPECT_TRUE(fs::is_directory(scratch / "rel/one/two"));
+  EXPECT_TRUE(fs::is_directory(scratch / "rel/one\\two"));
+  EXPECT_FALSE(fs::exists(scratch / "rel/one"));
+  EXPECT_TRUE(platform::MakeDirPath("rel/name\\with\\backslashes"));
+  EXPECT_FALSE(fs::exists(scratch / "rel/name"));
   EXPECT_TRUE(platform::MakeDirPath("bare-name"));  // no folder part: nothing to do
+  EXPECT_TRUE(platform::MakeDirPath("a\\b"));
+  EXPECT_FALSE(fs::exists(scratch / "a"));
 }
 
 TEST(MakeDirPath, UnderARegularFileFails) {
@@ -71,12 +77,32 @@ TEST(MakeDirPath, UnderARegularFileFails) {
   EXPECT_FALSE(platform::MakeDirPath((scratch / "plain/file.txt").c_str()));
 }
 
-TEST(MakeDirPath, UnwritableParentFails) {
-  if (geteuid() == 0) GTEST_SKIP() << "root may write into any folder";
+TEST(MakeDirPath, FolderThatCannotBeMadeFails) {
   ScratchFolder scratch;
-  fs::create_directory(scratch / "locked");
-  fs::permissions(scratch / "locked", fs::perms::owner_read | fs::perms::owner_exec);
-  EXPECT_FALSE(platform::MakeDirPath((scratch / "locked/sub/file").c_str()));
+  // A name longer than any file system takes fails for every user, root too.
+  const std::string tooLong(300, 'n');
+  EXPECT_FALSE(platform::MakeDirPath((scratch / (tooLong + "/sub/file")).c_str()));
+}
+
+TEST(RenameNoReplace, RenamesOnlyWhileTheTargetIsFree) {
+  ScratchFolder scratch;
+  WriteFile(scratch / "first", "1");
+  EXPECT_EQ(platform::RenameNoReplace((scratch / "first").c_str(), (scratch / "target").c_str()),
+            platform::RenameResult::kDone);
+  EXPECT_EQ(ReadFile(scratch / "target"), "1");
+  EXPECT_FALSE(fs::exists(scratch / "first"));
+  // Whatever holds the name stays, and so does the source.
+  WriteFile(scratch / "second", "2");
+  fs::create_symlink("nowhere", scratch / "link");
+  for (const char* taken : {"target", "link"}) {
+    EXPECT_EQ(platform::RenameNoReplace((scratch / "second").c_str(), (scratch / taken).c_str()),
+              platform::RenameResult::kTargetExists);
+  }
+  EXPECT_EQ(ReadFile(scratch / "target"), "1");
+  EXPECT_TRUE(fs::is_symlink(scratch / "link"));
+  EXPECT_EQ(ReadFile(scratch / "second"), "2");
+  EXPECT_EQ(platform::RenameNoReplace((scratch / "none").c_str(), (scratch / "x").c_str()),
+            platform::RenameResult::kFailed);
 }
 
 TEST(FindFirst, FirstMatchingNameWithoutFolder) {

@@ -155,14 +155,67 @@ TEST_F(FrameTest, DebugLogOnlyWhenItsFileExists) {
 }
 
 TEST_F(FrameTest, LockFileNames) {
-  EXPECT_EQ(trm::LockFilePath("C:\\jobs\\a.ps", "/tmp"), "/tmp/Cjobsaps.trm.sem");
-  EXPECT_EQ(trm::LockFilePath("/srv/jobs/a.ps", "/tmp/"), "/tmp/srvjobsaps.trm.sem");
-  std::string longPath = "/" + std::string(400, 'p');
-  std::string name = fs::path(trm::LockFilePath(longPath, "/tmp")).filename();
-  EXPECT_EQ(name.size(), 256u);
-  EXPECT_THAT(name, testing::EndsWith(".trm.sem"));
-  std::string deepTemp = "/" + std::string(300, 't');
-  EXPECT_EQ(trm::LockFilePath(longPath, deepTemp).size(), 512u + 1);
+  // 64-bit FNV-1a of the whole path ("a" is the algorithm's published example).
+  EXPECT_EQ(trm::LockFilePath("a", "/tmp"), "/tmp/af63dc4c8601ec8c.trm.sem");
+  EXPECT_EQ(trm::LockFilePath("/srv/jobs/a.ps", "/tmp/"),
+            trm::LockFilePath("/srv/jobs/a.ps", "/tmp"));
+  // Paths of any length that differ anywhere get names of one short length.
+  const std::string tail(400, 't');
+  const std::string first = trm::LockFilePath("/a/" + tail, "/tmp");
+  const std::string second = trm::LockFilePath("/b/" + tail, "/tmp");
+  EXPECT_NE(first, second);
+  EXPECT_EQ(first.size(), std::string("/tmp/af63dc4c8601ec8c.trm.sem").size());
+  EXPECT_EQ(second.size(), first.size());
+}
+
+TEST_F(FrameTest, LoadFilesAreOneOnlyWhenTheSameFile) {
+  struct Case {
+    const char* first;
+    const char* second;
+    bool sameFile;  // the second is a hard link to the first
+    int records;
+  };
+  const Case cases[] = {
+      {"Logo.frm", "logo.frm", false, 2},  // letter case makes another file here
+      {"a?.frm", "ab.frm", false, 2},      // wildcard characters are ordinary characters
+      {"x.frm", "y.frm", true, 1},         // two names of one file on disk
+  };
+  for (const Case& one : cases) {
+    const fs::path folder = Path(std::string("res/") + one.second);
+    const std::string first = (folder / one.first).string();
+    const std::string second = (folder / one.second).string();
+    WriteFile(first, "first");
+    if (one.sameFile) {
+      fs::create_hard_link(first, second);
+    } else {
+      WriteFile(second, "second");
+    }
+    trmFOS* fos = trmNewFOS();
+    EXPECT_EQ(trmFOSAddLoadFile(fos, first.c_str(), "mtbc/mislib/1"), 1);
+    EXPECT_EQ(trmFOSAddLoadFile(fos, second.c_str(), "mtbc/mislib/2"), 1);
+    ASSERT_EQ(trmFOSGetLoadFileCount(fos), one.records) << one.second;
+    EXPECT_STREQ(trmFOSGetLoadFile(fos, 0), first.c_str());
+    // Each printer name stays with the bytes of its own file.
+    EXPECT_STREQ(trmFOSGetPrinterFile(fos, 0), one.sameFile ? "mtbc/mislib/2" : "mtbc/mislib/1");
+    if (!one.sameFile) {
+      EXPECT_STREQ(trmFOSGetLoadFile(fos, 1), second.c_str());
+    }
+    trmFreeFOS(fos);
+  }
+}
+
+TEST_F(FrameTest, RemoveEntriesCoveredExactlyAsByTheNameRule) {
+  // Accepted or refused in turn, as the wildcard cover rule decides against earlier entries.
+  const std::pair<const char*, int> entries[] = {
+      {"Logo.frm", 1}, {"LOGO.FRM", 0}, {"b?.dbf", 1}, {"B1.DBF", 0},    {"[ab]x", 1},
+      {"Ax", 0},       {"c\\d", 1},     {"C\\D", 0},   {"logo.frm*", 1}, {"logo.frmX", 0},
+      {"*.jpg", 1},    {"a.JPG", 0},    {"*", 1},      {"zzz", 0},
+  };
+  trmFOS* fos = trmNewFOS();
+  for (const auto& [name, accepted] : entries) {
+    EXPECT_EQ(trmFOSAddRemoveFile(fos, name), accepted) << name;
+  }
+  trmFreeFOS(fos);
 }
 
 TEST_F(FrameTest, StaleLockIsTakenOverLiveLockGives1004) {

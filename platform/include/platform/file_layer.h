@@ -46,11 +46,17 @@ bool MakeTempDir(TextObject& target);
 
 bool MakeDir(const char* path);
 bool RemoveDir(const char* path);
-// Creates every missing folder of the folder part of a file path; true when all exist.
+// Creates every missing folder of the folder part of a file path; true when all exist. Only "/"
+// separates folders: a backslash is an ordinary character of a Linux file name.
 bool MakeDirPath(const char* filePath);
 bool FindFirst(TextObject& target, const char* pattern);
 bool CopyFileTo(const TextObject& source, const TextObject& target);
 bool MoveFileTo(const TextObject& source, const TextObject& target);
+
+enum class RenameResult { kDone, kTargetExists, kFailed };
+// Gives the source the target's name only while nothing has that name; an existing target,
+// whatever it is, stays as it is.
+RenameResult RenameNoReplace(const char* source, const char* target);
 bool RemoveFile(const TextObject& path);
 bool Exists(const char* path);
 

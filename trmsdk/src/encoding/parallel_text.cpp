@@ -13,8 +13,11 @@ namespace trm {
 
 // Runs work(0) ... work(count - 1) on up to one thread per core; the calling thread takes part.
 void RunChunks(std::size_t count, const std::function<void(std::size_t)>& work) {
-  const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
-  const std::size_t threads = std::min<std::size_t>({cores, count, 8});
+  // Asking for the cores reads a system file: not worth it for one chunk, the usual case.
+  const std::size_t threads =
+      count <= 1
+          ? count
+          : std::min<std::size_t>({std::max(1u, std::thread::hardware_concurrency()), count, 8});
   if (threads <= 1) {
     for (std::size_t i = 0; i < count; ++i) work(i);
     return;

@@ -7,9 +7,22 @@
 #include <cerrno>
 
 #include "frame/library_state.h"
+#include "platform/path_kind.h"
 #include "trm.h"
 
 namespace trm {
+namespace {
+
+constexpr std::uint64_t kSequentialAdviceSize = std::uint64_t{1} << 20;
+
+// 1012 saying what the path is instead of a file.
+int NotRegular(const JobContext& context, const std::string& path, const struct stat& info) {
+  std::string detail = path;
+  detail.append(": ").append(platform::KindDescription(platform::KindOfMode(info.st_mode)));
+  return context.Fail(TRM_SOURCE_UNREADABLE, detail);
+}
+
+}  // namespace
 
 SourceFile::~SourceFile() {
   if (descriptor_ >= 0) close(descriptor_);
@@ -22,21 +35,22 @@ int SourceFile::Open(const JobContext& context, const std::string& path) {
     return context.Fail(
         errno == ENOENT || errno == ENOTDIR ? TRM_SOURCE_MISSING : TRM_SOURCE_UNREADABLE, path);
   }
-  if (!S_ISREG(info.st_mode)) return context.Fail(TRM_SOURCE_UNREADABLE, path);
+  if (!S_ISREG(info.st_mode)) return NotRegular(context, path, info);
   if (info.st_size <= 0 || static_cast<std::uint64_t>(info.st_size) > kMaximumSourceSize) {
     return context.Fail(TRM_SOURCE_SIZE, path);
   }
-  descriptor_ = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Not blocking: a FIFO put in the file's place after the check must not hang the job.
+  descriptor_ = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (descriptor_ < 0) return context.Fail(TRM_SOURCE_UNREADABLE, path);
   // The size counted in a hexadecimal record must be the size read: take it from the open file.
-  if (fstat(descriptor_, &info) != 0 || !S_ISREG(info.st_mode)) {
-    return context.Fail(TRM_SOURCE_UNREADABLE, path);
-  }
+  if (fstat(descriptor_, &info) != 0) return context.Fail(TRM_SOURCE_UNREADABLE, path);
+  if (!S_ISREG(info.st_mode)) return NotRegular(context, path, info);
   if (info.st_size <= 0 || static_cast<std::uint64_t>(info.st_size) > kMaximumSourceSize) {
     return context.Fail(TRM_SOURCE_SIZE, path);
   }
   size_ = static_cast<std::uint64_t>(info.st_size);
-  posix_fadvise(descriptor_, 0, 0, POSIX_FADV_SEQUENTIAL);
+  // Only files read in many pieces gain from read-ahead; for the rest it is a wasted call.
+  if (size_ > kSequentialAdviceSize) posix_fadvise(descriptor_, 0, 0, POSIX_FADV_SEQUENTIAL);
   return TRM_OK;
 }
 

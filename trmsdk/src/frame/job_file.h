@@ -22,8 +22,11 @@ class JobWriter {
   bool Open();
   bool Write(std::string_view text);
   bool Flush();
-  // Closes and moves the scratch file to the output path.
-  bool Commit();
+
+  enum class Commit { kDone, kOutputExists, kFailed };
+  // Closes the scratch file and gives it the output's name; without replace, a file that took
+  // that name meanwhile is kept and the job is not committed.
+  Commit CommitAs(bool replace);
 
  private:
   std::string outputPath_;
@@ -56,6 +59,8 @@ int MissingParameter(std::string_view operation, std::string_view parameterName)
 
 // The course every job writer shares once its parameters are checked: START log line, the
 // overwrite rule, output folder, output lock, the body, success or cleanup, final log line.
+// An output that is a symbolic link is written to the link's target; an existing output is
+// replaced only with the replace flag and only when it is a regular file.
 int WriteJob(std::string_view operation, const trmVOS& vos, JobBuild build,
              const std::function<int(const JobContext&)>& body);
 

@@ -4,8 +4,13 @@
 
 namespace trm {
 
-// Name of the lock file guarding a path, inside the given temporary folder.
+// Name of the lock file guarding a path, inside the given temporary folder: a 64-bit hash of
+// the whole path in hexadecimal and ".trm.sem", short and fixed in length however long the
+// path is.
 std::string LockFilePath(std::string_view guardedPath, std::string_view tempDirectory);
+
+// Removes lock files of that shape in the folder whose owners no longer run.
+void RemoveDeadOwnersLocks(std::string_view tempDirectory);
 
 // Exclusive lock on one path across threads and processes, held while the object lives.
 // The lock file records its owner's process id; a lock whose owner no longer runs is stale and
@@ -22,7 +27,6 @@ class LockFile {
 
  private:
   bool TryCreate();
-  bool RemoveIfStale();
 
   std::string path_;
   int descriptor_ = -1;

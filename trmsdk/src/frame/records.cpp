@@ -1,5 +1,7 @@
 #include "frame/records.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <memory>
@@ -7,7 +9,6 @@
 
 #include "platform/file_layer.h"
 #include "stream/printer_names.h"
-#include "stream/wildcard.h"
 #include "trm.h"
 
 namespace {
@@ -37,10 +38,13 @@ int SetDirectory(OptionalText& field, const char* value) {
   return 1;
 }
 
-bool AlreadyCovered(const OptionalList& list, const char* name) {
-  return list && std::any_of(list->begin(), list->end(), [name](const std::string& entry) {
-           return trm::IsCoveredBy(name, entry);
-         });
+// Appends unless an entry already covers the name; 1 when appended.
+int AddUncovered(OptionalList& list, trm::CoverIndex& index, const char* name) {
+  if (!name || index.Covers(name)) return 0;
+  if (!list) list.emplace();
+  list->emplace_back(name);
+  index.Add(name);
+  return 1;
 }
 
 bool IsExistingFile(const char* path) {
@@ -126,10 +130,7 @@ const char* trmPPSGetSubmissionFile(const trmPPS* pps) {
   return pps ? Get(pps->submissionFile) : nullptr;
 }
 int trmPPSAddResource(trmPPS* pps, const char* name) {
-  if (!pps || !name || AlreadyCovered(pps->selectedResources, name)) return 0;
-  if (!pps->selectedResources) pps->selectedResources.emplace();
-  pps->selectedResources->emplace_back(name);
-  return 1;
+  return pps ? AddUncovered(pps->selectedResources, pps->selectedIndex, name) : 0;
 }
 int trmPPSGetResourceCount(const trmPPS* pps) {
   return pps && pps->selectedResources ? static_cast<int>(pps->selectedResources->size()) : 0;
@@ -194,7 +195,11 @@ const char* trmFOSGetListPattern(const trmFOS* fos) {
   return fos ? Get(fos->listPattern) : nullptr;
 }
 int trmFOSAddLoadFile(trmFOS* fos, const char* localPath, const char* printerName) {
-  if (!fos || !IsExistingFile(localPath)) return 0;
+  struct stat info {};
+  if (!fos || !localPath || *localPath == '\0' || stat(localPath, &info) != 0 ||
+      !S_ISREG(info.st_mode)) {
+    return 0;
+  }
   std::string printer =
       printerName && *printerName ? std::string(printerName) : trm::LocalToPrinterName(localPath);
   if (printer.empty()) return 0;
@@ -202,16 +207,14 @@ int trmFOSAddLoadFile(trmFOS* fos, const char* localPath, const char* printerNam
   if (!fos->printerFilesList) fos->printerFilesList.emplace();
   auto& locals = *fos->loadFilesList;
   auto& printers = *fos->printerFilesList;
-  auto match = std::find_if(locals.begin(), locals.end(), [localPath](const std::string& entry) {
-    return trm::WildcardMatch(entry, localPath);
-  });
-  auto index = static_cast<std::size_t>(match - locals.begin());
-  if (match != locals.end() && index < printers.size()) {
-    printers[index] = std::move(printer);
+  const std::string local = localPath;
+  if (auto at = fos->loadIndex.Find(local, info)) {
+    printers[*at] = std::move(printer);
     return 1;
   }
-  locals.emplace_back(localPath);
-  printers.emplace_back(std::move(printer));
+  locals.push_back(local);
+  printers.push_back(std::move(printer));
+  fos->loadIndex.Add(local, info, locals.size() - 1);
   return 1;
 }
 int trmFOSGetLoadFileCount(const trmFOS* fos) {
@@ -224,10 +227,7 @@ const char* trmFOSGetPrinterFile(const trmFOS* fos, int index) {
   return fos ? ListItem(fos->printerFilesList, index) : nullptr;
 }
 int trmFOSAddRemoveFile(trmFOS* fos, const char* name) {
-  if (!fos || !name || AlreadyCovered(fos->removeFilesList, name)) return 0;
-  if (!fos->removeFilesList) fos->removeFilesList.emplace();
-  fos->removeFilesList->emplace_back(name);
-  return 1;
+  return fos ? AddUncovered(fos->removeFilesList, fos->removeIndex, name) : 0;
 }
 int trmFOSAddFont(trmFOS* fos, const char* localPath) {
   if (!fos || !IsExistingFile(localPath)) return 0;

@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "frame/cover_index.h"
+#include "frame/local_file_index.h"
+
 using OptionalText = std::optional<std::string>;
 // A list is absent until its first entry is taken.
 using OptionalList = std::optional<std::vector<std::string>>;
@@ -21,6 +24,7 @@ struct trmPPS {
   OptionalText stubPath;
   OptionalText submissionFile;
   OptionalList selectedResources;
+  trm::CoverIndex selectedIndex;
   OptionalText statusLabel;
   int pageRangeMode = 2;
   int firstPage = 1;
@@ -36,6 +40,8 @@ struct trmFOS {
   OptionalList loadFilesList;
   OptionalList printerFilesList;
   OptionalList removeFilesList;
+  trm::LocalFileIndex loadIndex;
+  trm::CoverIndex removeIndex;
   OptionalList loadFontsList;
   OptionalText listPattern;
   std::uint32_t flags = 0;

@@ -1,0 +1,41 @@
+#include "frame/cover_index.h"
+
+#include "stream/wildcard.h"
+
+namespace trm {
+namespace {
+
+// Every character the matcher treats specially; an entry holding one of them is tried as a
+// pattern (trying a plain entry that way gives the same answer, so erring this way is safe).
+bool MayBePattern(std::string_view entry) {
+  return entry.find_first_of("*?[]\\") != std::string_view::npos;
+}
+
+// The folding of the name comparison: ASCII letters only.
+std::string Folded(std::string_view text) {
+  std::string folded(text);
+  for (char& c : folded) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return folded;
+}
+
+}  // namespace
+
+bool CoverIndex::Covers(std::string_view name) const {
+  if (plainEntries_.contains(Folded(name))) return true;
+  for (const std::string& pattern : patternEntries_) {
+    if (IsCoveredBy(name, pattern)) return true;
+  }
+  return false;
+}
+
+void CoverIndex::Add(std::string_view entry) {
+  if (MayBePattern(entry)) {
+    patternEntries_.emplace_back(entry);
+  } else {
+    plainEntries_.insert(Folded(entry));
+  }
+}
+
+}  // namespace trm
