@@ -7,6 +7,7 @@
 #include "command_line.h"
 #include "job_commands.h"
 #include "printer_commands.h"
+#include "printing/job_delivery.h"
 #include "trm.h"
 
 namespace {
@@ -23,7 +24,7 @@ constexpr std::array kCommands{
     Command{"list-files", "list-files [--pattern P]", kmjob::ListFilesCommand},
     Command{"load-files", "load-files LOCAL[=PRINTERNAME]... [--keep-existing]",
             kmjob::LoadFilesCommand},
-    Command{"remove-files", "remove-files NAME...", kmjob::RemoveFilesCommand},
+    Command{"remove-files", "remove-files NAME... | --all", kmjob::RemoveFilesCommand},
     Command{"load-fonts", "load-fonts FONTFILE...", kmjob::LoadFontsCommand},
     Command{"printers", "printers", kmjob::PrintersCommand},
     Command{"send", "send FILE --dest NAME", kmjob::SendCommand},
@@ -49,14 +50,21 @@ void PrintHelp(std::FILE* out) {
                "  --status-page    make the printer print a status page\n"
                "  --hex            embed file data as hexadecimal instead of ASCII85\n"
                "  --keep-existing  keep files already on the printer (load-files)\n"
+               "  --all            remove every file on the printer, the interpreter too\n"
+               "                   (remove-files; names such as \"\" or \"*\" need it)\n"
                "  --help, --version\n"
                "\nPrinter names derive from local paths when not given: a library folder in the\n"
                "path (formlib, imglib, jdtlib, encoding, mislib, decomp, demo, fontlib) or the\n"
                "file's extension decides where the file goes on the printer.\n"
+               "\nThe print server is given %d s to accept the connection and %d s for each\n"
+               "answer; when one runs out it counts as unreachable (\"cannot reach the print\n"
+               "server\").\n"
                "\nExit status: 0 on success; 64 for a usage error; 2 when a printer did not\n"
-               "receive the job (the failure on standard error); 1 when a group command\n"
-               "failed; otherwise the job generator's status code less 1000 (1017 gives 17),\n"
-               "with its message on standard error.\n");
+               "receive the job (the failure on standard error) or kmjob printers could not\n"
+               "ask the print server; 1 when a group command failed; otherwise the job\n"
+               "generator's status code less 1000 (1017 gives 17), with its message on\n"
+               "standard error.\n",
+               printing::kConnectTimeoutMs / 1000, printing::kResponseTimeoutSeconds);
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 #include "printer_commands.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,7 +28,7 @@ int UsageError(const char* message) {
 }
 
 int StoreFailure(settings::GroupStoreStatus status, const std::string& group,
-                 const CommandLine& line) {
+                 const CommandLine& line, const std::string& detail = {}) {
   switch (status) {
     case settings::GroupStoreStatus::kOk:
       return 0;
@@ -38,21 +40,60 @@ int StoreFailure(settings::GroupStoreStatus status, const std::string& group,
       std::fprintf(stderr, "kmjob: there is no printer group %s\n", group.c_str());
       break;
     case settings::GroupStoreStatus::kWriteFailed:
-      std::fprintf(stderr, "kmjob: the settings file could not be written\n");
+      std::fprintf(stderr, "kmjob: %s\n",
+                   detail.empty() ? "the settings file could not be written" : detail.c_str());
       break;
     case settings::GroupStoreStatus::kRefused:
+    case settings::GroupStoreStatus::kBadMember:
+    case settings::GroupStoreStatus::kTooManyMembers:
+      if (!detail.empty()) std::fprintf(stderr, "kmjob: %s\n", detail.c_str());
       break;
   }
   return kGroupFailed;
 }
 
-bool IsInstalled(const std::string& name) {
-  return printing::IsInstalledPrinter(name);
+// The printer list, asked once per command; a server that cannot be asked is only a warning,
+// since groups may be prepared before their printers exist.
+std::vector<std::string> InstalledPrinters() {
+  std::string error;
+  std::vector<std::string> printers = printing::ListPostScriptPrinters(&error);
+  if (!error.empty()) {
+    std::fprintf(stderr, "kmjob: warning: cannot check the printers: %s\n", error.c_str());
+    printers.clear();
+  }
+  return printers;
+}
+
+char AsciiLower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Printer names compare without regard to letter case, as the printer list does.
+bool Contains(const std::vector<std::string>& printers, const std::string& name) {
+  return std::any_of(printers.begin(), printers.end(), [&](const std::string& printer) {
+    return printer.size() == name.size() &&
+           std::equal(printer.begin(), printer.end(), name.begin(),
+                      [](char a, char b) { return AsciiLower(a) == AsciiLower(b); });
+  });
+}
+
+// A name that breaks the naming rules is refused before anything is asked or changed.
+std::optional<int> RefuseGroupName(const std::string& typed) {
+  const settings::GroupNameResult name = settings::CheckGroupNameSyntax(typed);
+  if (name.check == settings::GroupNameCheck::kAccepted) return std::nullopt;
+  if (name.check == settings::GroupNameCheck::kEmpty) return UsageError("the group name is empty");
+  std::fprintf(stderr, "kmjob: %s\n", settings::GroupNameMessage(name).c_str());
+  return kGroupFailed;
 }
 
 int AddGroup(const CommandLine& line, const std::vector<std::string>& names) {
   if (names.size() != 1) return UsageError("group add takes one group name");
-  auto result = settings::AddGroup(names[0], IsInstalled, SettingsOf(line));
+  std::optional<std::vector<std::string>> printers;
+  auto isInstalled = [&printers](const std::string& name) {
+    if (!printers) printers = InstalledPrinters();
+    return Contains(*printers, name);
+  };
+  auto result = settings::AddGroup(names[0], isInstalled, SettingsOf(line));
   if (result.status == settings::GroupStoreStatus::kRefused) {
     if (result.name.check == settings::GroupNameCheck::kEmpty) {
       return UsageError("the group name is empty");
@@ -60,35 +101,49 @@ int AddGroup(const CommandLine& line, const std::vector<std::string>& names) {
     std::fprintf(stderr, "kmjob: %s\n", settings::GroupNameMessage(result.name).c_str());
     return kGroupFailed;
   }
-  return StoreFailure(result.status, result.name.name, line);
+  return StoreFailure(result.status, result.name.name, line, result.error);
 }
 
 int SetGroup(const CommandLine& line, const std::vector<std::string>& names) {
   if (names.empty()) return UsageError("group set takes a group name and its printers");
-  std::vector<std::string> members(names.begin() + 1, names.end());
-  for (const std::string& member : members) {
-    if (!IsInstalled(member)) {
-      std::fprintf(stderr, "kmjob: warning: %s is not an installed PostScript printer\n",
-                   member.c_str());
+  if (auto refused = RefuseGroupName(names[0])) return *refused;
+  const std::vector<std::string> members =
+      settings::WithoutRepeats({names.begin() + 1, names.end()});
+  if (!members.empty()) {
+    const std::vector<std::string> printers = InstalledPrinters();
+    for (const std::string& member : members) {
+      if (!printers.empty() && !Contains(printers, member)) {
+        std::fprintf(stderr, "kmjob: warning: %s is not an installed PostScript printer\n",
+                     member.c_str());
+      }
     }
   }
-  return StoreFailure(settings::SetGroupMembers(names[0], members, SettingsOf(line)), names[0],
-                      line);
+  std::string detail;
+  const auto status = settings::SetGroupMembers(names[0], members, SettingsOf(line), &detail);
+  return StoreFailure(status, names[0], line, detail);
 }
 
 int RemoveGroup(const CommandLine& line, const std::vector<std::string>& names) {
   if (names.size() != 1) return UsageError("group remove takes one group name");
-  auto status = settings::RemoveGroup(names[0], SettingsOf(line));
+  if (auto refused = RefuseGroupName(names[0])) return *refused;
+  std::string detail;
+  auto status = settings::RemoveGroup(names[0], SettingsOf(line), &detail);
   if (status == settings::GroupStoreStatus::kOk) return 0;
   if (status == settings::GroupStoreStatus::kNoSuchGroup) {
     std::fprintf(stderr, "kmjob: %s\n", settings::RemoveGroupMessage(names[0]).c_str());
     return kGroupFailed;
   }
-  return StoreFailure(status, names[0], line);
+  return StoreFailure(status, names[0], line, detail);
 }
 
 int ListGroups(const CommandLine& line) {
-  for (const std::string& group : settings::ListGroups(SettingsOf(line))) {
+  std::string error;
+  const std::vector<std::string> groups = settings::ListGroups(SettingsOf(line), &error);
+  if (!error.empty()) {
+    std::fprintf(stderr, "kmjob: %s\n", error.c_str());
+    return kGroupFailed;
+  }
+  for (const std::string& group : groups) {
     std::string members;
     for (const std::string& member : printing::ReadPrinterGroup(group, SettingsOf(line))) {
       members += (members.empty() ? "" : ",") + member;
@@ -101,9 +156,14 @@ int ListGroups(const CommandLine& line) {
 }  // namespace
 
 int PrintersCommand(const CommandLine& line) {
-  for (const std::string& item : printing::DestinationList(SettingsOf(line))) {
-    std::printf("%s\n", item.c_str());
+  std::string error;
+  const std::vector<std::string> items = printing::DestinationList(SettingsOf(line), &error);
+  // "[No Printers Available]" would claim the server has none.
+  if (!error.empty()) {
+    std::fprintf(stderr, "kmjob: %s\n", error.c_str());
+    return kDeliveryFailed;
   }
+  for (const std::string& item : items) std::printf("%s\n", item.c_str());
   return 0;
 }
 

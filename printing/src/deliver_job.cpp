@@ -4,6 +4,7 @@
 #include "printing/destinations.h"
 #include "printing/job_delivery.h"
 #include "printing/printer_list.h"
+#include "settings/printer_group_store.h"
 
 namespace printing {
 
@@ -23,6 +24,11 @@ std::string Join(const std::vector<std::string>& parts, const char* separator) {
     text += part;
   }
   return text;
+}
+
+std::string NotListedReasonOrDefault(const std::string& printer) {
+  const std::string reason = NotListedReason(printer);
+  return reason.empty() ? "not an installed PostScript printer" : reason;
 }
 
 }  // namespace
@@ -52,7 +58,17 @@ DeliveryOutcome DeliverJob(const std::string& documentName, const std::string& j
 
   if (IsGroupDestination(destination)) {
     const std::string group = GroupNameOf(destination);
-    const std::vector<std::string> members = ReadPrinterGroup(group, settingsFile);
+    const settings::GroupNameResult name = settings::CheckGroupNameSyntax(group);
+    if (name.check != settings::GroupNameCheck::kAccepted &&
+        name.check != settings::GroupNameCheck::kEmpty) {
+      reporter.SetStatusText({});
+      reporter.ShowError(settings::GroupNameMessage(name) + "\n\n" + group);
+      outcome.result = DeliveryOutcome::Result::kBadGroupName;
+      return outcome;
+    }
+    // A printer named twice, in any letter case, gets the job once.
+    const std::vector<std::string> members =
+        settings::WithoutRepeats(ReadPrinterGroup(group, settingsFile));
     if (members.empty()) {
       reporter.SetStatusText({});
       reporter.ShowError(EmptyGroupMessage(group));
@@ -66,12 +82,15 @@ DeliveryOutcome DeliverJob(const std::string& documentName, const std::string& j
         return EqualIgnoringCase(p, member);
       });
       if (!listed) {
-        fail(member, listError.empty() ? "not an installed PostScript printer" : listError);
+        fail(member, listError.empty() ? NotListedReasonOrDefault(member) : listError);
         continue;
       }
       std::string reason;
       if (!SendFileToPrinter(documentName, jobPath, member, &reason)) fail(member, reason);
     }
+  } else if (const std::string notListed = NotListedReason(destination); !notListed.empty()) {
+    // Only what the printer list offers is a destination, as for the members of a group.
+    fail(destination, notListed);
   } else {
     std::string reason;
     if (!SendFileToPrinter(documentName, jobPath, destination, &reason)) {

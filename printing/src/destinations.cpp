@@ -43,8 +43,8 @@ std::vector<std::string> BuildDestinationList(const std::vector<std::string>& pr
   return items;
 }
 
-std::vector<std::string> DestinationList(const std::string& settingsFile) {
-  return BuildDestinationList(ListPostScriptPrinters(), settings::ListGroups(settingsFile));
+std::vector<std::string> DestinationList(const std::string& settingsFile, std::string* error) {
+  return BuildDestinationList(ListPostScriptPrinters(error), settings::ListGroups(settingsFile));
 }
 
 }  // namespace printing

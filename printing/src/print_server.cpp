@@ -9,15 +9,6 @@
 
 namespace printing {
 
-namespace {
-// A server that accepted the connection but stops answering is given up after this long.
-constexpr double kStallTimeoutSeconds = 60.0;
-
-int GiveUpOnTimeout(http_t* /*http*/, void* /*data*/) {
-  return 0;
-}
-}  // namespace
-
 std::string ServerName() {
   const char* server = cupsServer();
   return server ? server : "";
@@ -33,8 +24,19 @@ bool PrintServerConnection::Open(std::string* error) {
                         (cause ? std::strerror(cause) : cupsLastErrorString()));
     return false;
   }
-  httpSetTimeout(http_.get(), kStallTimeoutSeconds, GiveUpOnTimeout, nullptr);
+  timedOut_ = false;
+  httpSetTimeout(http_.get(), kResponseTimeoutSeconds, OnTimeout, this);
   return true;
+}
+
+int PrintServerConnection::OnTimeout(http_t* /*http*/, void* connection) {
+  static_cast<PrintServerConnection*>(connection)->timedOut_ = true;
+  return 0;  // give up the wait
+}
+
+std::string PrintServerConnection::NoAnswerMessage() {
+  return "cannot reach the print server " + ServerName() + ": no answer within " +
+         std::to_string(kResponseTimeoutSeconds) + " s";
 }
 
 }  // namespace printing

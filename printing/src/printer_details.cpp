@@ -1,10 +1,10 @@
 #include "printer_details.h"
 
-#include <cups/ppd.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-#include <fstream>
-#include <iterator>
+#include <cerrno>
 #include <sstream>
 
 namespace printing {
@@ -15,20 +15,50 @@ bool StartsWith(const std::string& line, const char* prefix) {
   return line.rfind(prefix, 0) == 0;
 }
 
-// cupsGetPPD3 hands over a temporary file (or a link to the server's copy) to be removed.
-class TemporaryPpd {
+// Longer PPDs are not believed: the scheduler's own are a few hundred kilobytes at most.
+constexpr off_t kMaxPpdBytes = 8 * 1024 * 1024;
+
+class FileDescriptor {
  public:
-  explicit TemporaryPpd(const char* path) : path_(path ? path : "") {}
-  ~TemporaryPpd() {
-    if (!path_.empty()) unlink(path_.c_str());
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  ~FileDescriptor() {
+    if (fd_ >= 0) close(fd_);
   }
-  TemporaryPpd(const TemporaryPpd&) = delete;
-  TemporaryPpd& operator=(const TemporaryPpd&) = delete;
-  const std::string& path() const { return path_; }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  int get() const { return fd_; }
 
  private:
-  std::string path_;
+  int fd_;
 };
+
+// The resource path of a queue's PPD, with the name encoded as in a URI.
+std::string PpdResource(const std::string& printerName) {
+  char uri[1024];
+  char scheme[32], user[256], host[256], resource[1024];
+  int port = 0;
+  if (httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", ippPort(),
+                       "/printers/%s.ppd", printerName.c_str()) < HTTP_URI_STATUS_OK ||
+      httpSeparateURI(HTTP_URI_CODING_NONE, uri, scheme, sizeof scheme, user, sizeof user, host,
+                      sizeof host, &port, resource, sizeof resource) < HTTP_URI_STATUS_OK) {
+    return {};
+  }
+  return resource;
+}
+
+bool ReadAll(int fd, std::string& text) {
+  struct stat info {};
+  if (fstat(fd, &info) != 0 || info.st_size > kMaxPpdBytes) return false;
+  text.assign(static_cast<std::size_t>(info.st_size), '\0');
+  std::size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t n = pread(fd, text.data() + done, text.size() - done, static_cast<off_t>(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
 
 // A 404 for the PPD means "no PPD" only when the queue itself is known to the server.
 bool QueueExists(PrintServerConnection& server, const std::string& printerName) {
@@ -40,7 +70,7 @@ bool QueueExists(PrintServerConnection& server, const std::string& printerName) 
   ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
                "printer-name");
   IppPtr response(cupsDoRequest(server.get(), request, "/"));
-  return response && cupsLastError() <= IPP_STATUS_OK_CONFLICTING;
+  return !server.timedOut() && response && cupsLastError() <= IPP_STATUS_OK_CONFLICTING;
 }
 
 }  // namespace
@@ -55,22 +85,19 @@ bool PpdHasFilters(const std::string& ppdText) {
 }
 
 DriverKind FetchDriverKind(PrintServerConnection& server, const std::string& printerName) {
-  char buffer[1024] = "";
-  time_t modified = 0;
-  // The PPD request is the one interface that still answers "does this queue convert?".
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-  const http_status_t status =
-      cupsGetPPD3(server.get(), printerName.c_str(), &modified, buffer, sizeof buffer);
-#pragma GCC diagnostic pop
-  TemporaryPpd ppd(buffer[0] ? buffer : nullptr);
+  // One plain request on our own connection: the PPD helpers of libcups ask the server several
+  // times, and may open connections of their own that no time limit covers.
+  const std::string resource = PpdResource(printerName);
+  if (resource.empty()) return DriverKind::kUnavailable;
+  FileDescriptor ppd(memfd_create("km-ppd", MFD_CLOEXEC));
+  if (ppd.get() < 0) return DriverKind::kUnavailable;
+  const http_status_t status = cupsGetFd(server.get(), resource.c_str(), ppd.get());
+  if (server.timedOut()) return DriverKind::kUnavailable;
   if (status == HTTP_STATUS_NOT_FOUND) {
     return QueueExists(server, printerName) ? DriverKind::kNoDriver : DriverKind::kUnavailable;
   }
-  if (status != HTTP_STATUS_OK || ppd.path().empty()) return DriverKind::kUnavailable;
-  std::ifstream in(ppd.path(), std::ios::binary);
-  if (!in) return DriverKind::kUnavailable;
-  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  std::string text;
+  if (status != HTTP_STATUS_OK || !ReadAll(ppd.get(), text)) return DriverKind::kUnavailable;
   return PpdHasFilters(text) ? DriverKind::kConverting : DriverKind::kPassThrough;
 }
 

@@ -48,6 +48,10 @@ bool EnumeratePrinters(PrintServerConnection& server, std::vector<PrinterRecord>
   ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
                 static_cast<int>(std::size(kAttributes)), nullptr, kAttributes);
   IppPtr response(cupsDoRequest(server.get(), request, "/"));  // frees the request
+  if (server.timedOut()) {
+    SetError(error, PrintServerConnection::NoAnswerMessage());
+    return false;
+  }
   const ipp_status_t status = cupsLastError();
   if (status == IPP_STATUS_ERROR_NOT_FOUND) return true;  // a server without printers
   if (!response || status > IPP_STATUS_OK_CONFLICTING) {
@@ -108,29 +112,79 @@ bool IsPostScriptPrinter(PrintServerConnection& server, const PrinterRecord& pri
   return HasPostScriptName(printer.makeAndModel);
 }
 
-bool IsPostScriptPrinter(const PrinterRecord& printer) {
+bool IsPostScriptPrinter(const PrinterRecord& printer, std::string* error) {
   PrintServerConnection server;
-  return server.Open(nullptr) && IsPostScriptPrinter(server, printer);
+  if (!server.Open(error)) return false;
+  const bool postscript = IsPostScriptPrinter(server, printer);
+  if (server.timedOut()) SetError(error, PrintServerConnection::NoAnswerMessage());
+  return postscript;
 }
 
 bool IsExcludedPrinter(const PrinterRecord& printer) {
   return printer.makeAndModel == "Adobe PDF Converter" || printer.deviceUri == "KORAConvert";
 }
 
+namespace {
+
+// The accepted printers among the records, in order, at most `limit`; false when the server
+// stopped answering on the way.
+bool AcceptPrinters(PrintServerConnection& server, const std::vector<PrinterRecord>& printers,
+                    std::size_t limit, std::vector<std::string>& names, std::string* error) {
+  for (const PrinterRecord& printer : printers) {
+    if (names.size() >= limit) break;
+    // Both must hold; the cheap exclusion first spares a driver lookup.
+    if (IsExcludedPrinter(printer)) continue;
+    const bool postscript = IsPostScriptPrinter(server, printer);
+    if (server.timedOut()) {
+      // A partial list would pass for the whole one.
+      names.clear();
+      SetError(error, PrintServerConnection::NoAnswerMessage());
+      return false;
+    }
+    if (postscript) names.push_back(printer.name);
+  }
+  return true;
+}
+
+}  // namespace
+
 std::vector<std::string> ListPostScriptPrinters(std::string* error) {
   std::vector<std::string> names;
   PrintServerConnection server;
   std::vector<PrinterRecord> printers;
   if (server.Open(error) && EnumeratePrinters(server, printers, error)) {
-    for (const PrinterRecord& printer : printers) {
-      if (names.size() >= MAX_PRINTERS) break;
-      // Both must hold; the cheap exclusion first spares a driver lookup.
-      if (IsExcludedPrinter(printer) || !IsPostScriptPrinter(server, printer)) continue;
-      names.push_back(printer.name);
-    }
+    AcceptPrinters(server, printers, MAX_PRINTERS, names, error);
   }
   if (names.empty()) names.push_back(NoPrinterText());
   return names;
+}
+
+std::string NotListedReason(const std::string& name) {
+  std::string error;
+  PrintServerConnection server;
+  std::vector<PrinterRecord> printers;
+  if (!server.Open(&error) || !EnumeratePrinters(server, printers, &error)) return error;
+  const auto found = std::find_if(printers.begin(), printers.end(), [&](const PrinterRecord& p) {
+    return EqualIgnoringCase(p.name, name);
+  });
+  if (found == printers.end()) return "not an installed printer";
+  if (IsExcludedPrinter(*found)) return "a converter pseudo-printer, never offered as a printer";
+  const bool postscript = IsPostScriptPrinter(server, *found);
+  if (server.timedOut()) return PrintServerConnection::NoAnswerMessage();
+  if (!postscript) return "not a PostScript printer: its driver does not pass PostScript through";
+  // Only the first MAX_PRINTERS PostScript printers are offered; fewer printers come before
+  // this one in most cases, which spares asking about each of them.
+  const auto position = static_cast<std::size_t>(found - printers.begin());
+  if (position < MAX_PRINTERS) return {};
+  std::vector<std::string> earlier;
+  if (!AcceptPrinters(server, {printers.begin(), found}, MAX_PRINTERS, earlier, &error)) {
+    return error;
+  }
+  if (earlier.size() >= MAX_PRINTERS) {
+    return "beyond the first " + std::to_string(MAX_PRINTERS) +
+           " PostScript printers, which are all that are offered";
+  }
+  return {};
 }
 
 bool IsInstalledPrinter(const std::string& name) {

@@ -49,6 +49,29 @@ std::string LastCupsError(const std::string& what) {
   return what + ": " + cupsLastErrorString();
 }
 
+// One Create-Job request. libcups's own helper first looks the queue up and asks for its
+// details, three waits where one will do.
+int CreateJob(PrintServerConnection& server, const std::string& printerName,
+              const std::string& title) {
+  char uri[1024];
+  if (httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", ippPort(),
+                       "/printers/%s", printerName.c_str()) < HTTP_URI_STATUS_OK) {
+    return 0;
+  }
+  ipp_t* request = ippNewRequest(IPP_OP_CREATE_JOB);
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+               cupsUser());
+  if (!title.empty()) {
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr, title.c_str());
+  }
+  const std::string resource = "/printers/" + printerName;
+  IppPtr response(cupsDoRequest(server.get(), request, resource.c_str()));
+  if (!response || cupsLastError() > IPP_STATUS_OK_CONFLICTING) return 0;
+  ipp_attribute_t* id = ippFindAttribute(response.get(), "job-id", IPP_TAG_INTEGER);
+  return id ? ippGetInteger(id, 0) : 0;
+}
+
 }  // namespace
 
 bool SendFileToPrinter(const std::string& documentName, const std::string& jobPath,
@@ -61,17 +84,22 @@ bool SendFileToPrinter(const std::string& documentName, const std::string& jobPa
   PrintServerConnection server;
   if (!server.Open(error)) return false;
 
-  const int jobId =
-      cupsCreateJob(server.get(), printerName.c_str(), documentName.c_str(), 0, nullptr);
-  if (jobId <= 0) {
-    SetError(error, LastCupsError("the print server refused the job"));
+  // A server that stopped answering cannot cancel anything either.
+  auto failed = [&](const std::string& reason, int jobId) {
+    if (server.timedOut()) {
+      SetError(error, PrintServerConnection::NoAnswerMessage());
+      return false;
+    }
+    SetError(error, reason);
+    if (jobId > 0) CancelJob(printerName, jobId);
     return false;
-  }
+  };
+
+  const int jobId = CreateJob(server, printerName, documentName);
+  if (jobId <= 0) return failed(LastCupsError("the print server refused the job"), 0);
   if (cupsStartDocument(server.get(), printerName.c_str(), jobId, documentName.c_str(),
                         CUPS_FORMAT_RAW, 1) != HTTP_STATUS_CONTINUE) {
-    SetError(error, LastCupsError("the print server refused the document"));
-    CancelJob(printerName, jobId);
-    return false;
+    return failed(LastCupsError("the print server refused the document"), jobId);
   }
 
   std::vector<char> chunk(kSendChunkSize);
@@ -97,17 +125,19 @@ bool SendFileToPrinter(const std::string& documentName, const std::string& jobPa
   if (!copied) {
     // Dropping the connection mid-document leaves the server an incomplete job, never a
     // finished one that would print a truncated file.
+    const bool timedOut = server.timedOut();
     server.Close();
-    SetError(error, copyError);
-    CancelJob(printerName, jobId);
-    return false;
+    if (timedOut) {
+      SetError(error, PrintServerConnection::NoAnswerMessage());
+      return false;
+    }
+    return failed(copyError, jobId);
   }
-  if (cupsFinishDocument(server.get(), printerName.c_str()) <= IPP_STATUS_OK_CONFLICTING) {
+  if (cupsFinishDocument(server.get(), printerName.c_str()) <= IPP_STATUS_OK_CONFLICTING &&
+      !server.timedOut()) {
     return true;
   }
-  SetError(error, LastCupsError("the print server did not accept the job"));
-  CancelJob(printerName, jobId);
-  return false;
+  return failed(LastCupsError("the print server did not accept the job"), jobId);
 }
 
 }  // namespace printing

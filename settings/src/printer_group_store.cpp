@@ -66,11 +66,24 @@ std::vector<std::string> GroupKeysInFileOrder(const std::string& path) {
 
 }  // namespace
 
-GroupNameResult CheckGroupName(const std::string& typed, const std::vector<std::string>& groups,
-                               const PrinterNamePredicate& isInstalledPrinter) {
+namespace {
+
+GroupNameResult TrimmedName(const std::string& typed) {
   GroupNameResult result;
   result.name = typed;
   while (!result.name.empty() && IsTrailingSpace(result.name.back())) result.name.pop_back();
+  return result;
+}
+
+bool HasOnlyNameCharacters(const std::string& name) {
+  return std::all_of(name.begin(), name.end(), IsGroupNameCharacter);
+}
+
+}  // namespace
+
+GroupNameResult CheckGroupName(const std::string& typed, const std::vector<std::string>& groups,
+                               const PrinterNamePredicate& isInstalledPrinter) {
+  GroupNameResult result = TrimmedName(typed);
   const std::string& name = result.name;
   if (name.empty()) {
     result.check = GroupNameCheck::kEmpty;
@@ -81,7 +94,21 @@ GroupNameResult CheckGroupName(const std::string& typed, const std::vector<std::
   } else if (std::any_of(groups.begin(), groups.end(),
                          [&](const std::string& g) { return EqualIgnoringCase(g, name); })) {
     result.check = GroupNameCheck::kExists;
-  } else if (!std::all_of(name.begin(), name.end(), IsGroupNameCharacter)) {
+  } else if (!HasOnlyNameCharacters(name)) {
+    result.check = GroupNameCheck::kBadCharacter;
+  } else {
+    result.check = GroupNameCheck::kAccepted;
+  }
+  return result;
+}
+
+GroupNameResult CheckGroupNameSyntax(const std::string& typed) {
+  GroupNameResult result = TrimmedName(typed);
+  if (result.name.empty()) {
+    result.check = GroupNameCheck::kEmpty;
+  } else if (CharacterCount(result.name) > kMaxGroupNameLength) {
+    result.check = GroupNameCheck::kTooLong;
+  } else if (!HasOnlyNameCharacters(result.name)) {
     result.check = GroupNameCheck::kBadCharacter;
   } else {
     result.check = GroupNameCheck::kAccepted;
@@ -106,14 +133,46 @@ std::string GroupNameMessage(const GroupNameResult& result) {
   return {};
 }
 
+std::size_t MembersThatFit(const std::vector<std::string>& members) {
+  std::size_t length = 0;
+  std::size_t count = 0;
+  for (const std::string& member : members) {
+    if (length > kGroupValueSoftLimit) break;
+    length += (count == 0 ? 0 : 1) + member.size();
+    ++count;
+  }
+  return count;
+}
+
 std::string BuildGroupValue(const std::vector<std::string>& members) {
   std::string value;
-  for (const std::string& member : members) {
-    if (value.size() > kGroupValueSoftLimit) break;
-    if (!value.empty()) value += ',';
-    value += member;
+  const std::size_t count = MembersThatFit(members);
+  for (std::size_t i = 0; i < count; ++i) {
+    if (i > 0) value += ',';
+    value += members[i];
   }
   return value;
+}
+
+std::vector<std::string> WithoutRepeats(const std::vector<std::string>& members) {
+  std::vector<std::string> unique;
+  for (const std::string& member : members) {
+    if (std::none_of(unique.begin(), unique.end(),
+                     [&](const std::string& kept) { return EqualIgnoringCase(kept, member); })) {
+      unique.push_back(member);
+    }
+  }
+  return unique;
+}
+
+std::string MemberNameProblem(const std::string& member) {
+  if (member.find(',') != std::string::npos) return "it holds a comma";
+  if (std::any_of(member.begin(), member.end(),
+                  [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; })) {
+    return "it holds a control character";
+  }
+  if (wxString::FromUTF8(member).utf8_string() != member) return "it is not UTF-8 text";
+  return {};
 }
 
 std::vector<std::string> SplitGroupValue(const std::string& value) {
@@ -127,10 +186,14 @@ std::vector<std::string> SplitGroupValue(const std::string& value) {
   return parts;
 }
 
-std::vector<std::string> ListGroups(const std::string& settingsFile) {
+std::vector<std::string> ListGroups(const std::string& settingsFile, std::string* error) {
   std::vector<std::string> names;
   PrinterGroupsFile file(settingsFile);
   if (!file.found()) return names;
+  if (!file.readable()) {
+    if (error) *error = file.readError();
+    return names;
+  }
   wxString entry;
   long cookie = 0;
   for (bool more = file.GetFirstEntry(entry, cookie); more;
@@ -151,11 +214,51 @@ std::vector<std::string> ListGroups(const std::string& settingsFile) {
 
 std::vector<std::string> ReadGroupMembers(const std::string& groupName,
                                           const std::string& settingsFile) {
+  const GroupNameResult name = CheckGroupNameSyntax(groupName);
+  if (name.check != GroupNameCheck::kAccepted) return {};
   PrinterGroupsFile file(settingsFile);
   std::string value;
-  if (groupName.empty() || !ReadText(file, groupName, value)) return {};
+  if (!ReadText(file, name.name, value)) return {};
   return SplitGroupValue(value);
 }
+
+namespace {
+
+GroupStoreStatus Report(GroupStoreStatus status, std::string* error, const std::string& message) {
+  if (error) *error = message;
+  return status;
+}
+
+// A name that breaks a naming rule; the trimmed name of an accepted one in *name.
+bool RefusedName(const std::string& typed, std::string& name, std::string* error) {
+  const GroupNameResult result = CheckGroupNameSyntax(typed);
+  if (result.check == GroupNameCheck::kAccepted) {
+    name = result.name;
+    return false;
+  }
+  if (error) {
+    *error = result.check == GroupNameCheck::kEmpty ? "The printer group name is empty."
+                                                    : GroupNameMessage(result);
+  }
+  return true;
+}
+
+std::string Printable(const std::string& text) {
+  std::string shown = text;
+  for (char& c : shown) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  }
+  return shown;
+}
+
+std::string TooManyMessage(const std::string& group, std::size_t members, std::size_t fit) {
+  return "The printer group " + group + " cannot hold all " + std::to_string(members) +
+         " printers: its list of printer names ends once it is longer than " +
+         std::to_string(kGroupValueSoftLimit) + " characters, and only the first " +
+         std::to_string(fit) + " fit.";
+}
+
+}  // namespace
 
 GroupAddResult AddGroup(const std::string& typedName,
                         const PrinterNamePredicate& isInstalledPrinter,
@@ -169,6 +272,8 @@ GroupAddResult AddGroup(const std::string& typedName,
     result.status = GroupStoreStatus::kNoSettingsFile;
   } else if (!WriteText(file, result.name.name, {}) || !file.Flush()) {
     result.status = GroupStoreStatus::kWriteFailed;
+    result.error = file.lastError().empty() ? "cannot change the settings file " + file.path()
+                                            : file.lastError();
   } else {
     result.status = GroupStoreStatus::kOk;
   }
@@ -177,26 +282,47 @@ GroupAddResult AddGroup(const std::string& typedName,
 
 GroupStoreStatus SetGroupMembers(const std::string& groupName,
                                  const std::vector<std::string>& members,
-                                 const std::string& settingsFile) {
+                                 const std::string& settingsFile, std::string* error) {
+  std::string name;
+  if (RefusedName(groupName, name, error)) return GroupStoreStatus::kRefused;
+  const std::vector<std::string> unique = WithoutRepeats(members);
+  for (const std::string& member : unique) {
+    const std::string problem = MemberNameProblem(member);
+    if (!problem.empty()) {
+      return Report(GroupStoreStatus::kBadMember, error,
+                    "The printer name " + Printable(member) +
+                        " cannot be stored in a printer group: " + problem + ".");
+    }
+  }
+  const std::size_t fit = MembersThatFit(unique);
+  if (fit < unique.size()) {
+    return Report(GroupStoreStatus::kTooManyMembers, error,
+                  TooManyMessage(name, unique.size(), fit));
+  }
   PrinterGroupsFile file(settingsFile);
   if (!file.found()) return GroupStoreStatus::kNoSettingsFile;
-  if (groupName.empty() || !file.HasEntry(GroupKey(groupName))) {
-    return GroupStoreStatus::kNoSuchGroup;
-  }
-  if (!WriteText(file, groupName, BuildGroupValue(members)) || !file.Flush()) {
-    return GroupStoreStatus::kWriteFailed;
+  if (!file.readable()) return Report(GroupStoreStatus::kWriteFailed, error, file.readError());
+  if (!file.HasEntry(GroupKey(name))) return GroupStoreStatus::kNoSuchGroup;
+  if (!WriteText(file, name, BuildGroupValue(unique)) || !file.Flush()) {
+    return Report(GroupStoreStatus::kWriteFailed, error,
+                  file.lastError().empty() ? "cannot change the settings file " + file.path()
+                                           : file.lastError());
   }
   return GroupStoreStatus::kOk;
 }
 
-GroupStoreStatus RemoveGroup(const std::string& groupName, const std::string& settingsFile) {
+GroupStoreStatus RemoveGroup(const std::string& groupName, const std::string& settingsFile,
+                             std::string* error) {
+  std::string name;
+  if (RefusedName(groupName, name, error)) return GroupStoreStatus::kRefused;
   PrinterGroupsFile file(settingsFile);
   if (!file.found()) return GroupStoreStatus::kNoSettingsFile;
-  if (groupName.empty() || !file.HasEntry(GroupKey(groupName))) {
-    return GroupStoreStatus::kNoSuchGroup;
-  }
-  if (!file.DeleteEntry(GroupKey(groupName), true) || !file.Flush()) {
-    return GroupStoreStatus::kWriteFailed;
+  if (!file.readable()) return Report(GroupStoreStatus::kWriteFailed, error, file.readError());
+  if (!file.HasEntry(GroupKey(name))) return GroupStoreStatus::kNoSuchGroup;
+  if (!file.DeleteEntry(GroupKey(name), true) || !file.Flush()) {
+    return Report(GroupStoreStatus::kWriteFailed, error,
+                  file.lastError().empty() ? "cannot change the settings file " + file.path()
+                                           : file.lastError());
   }
   return GroupStoreStatus::kOk;
 }

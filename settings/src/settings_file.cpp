@@ -1,8 +1,19 @@
 #include "settings/settings_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <wx/mstream.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <string_view>
 #include <system_error>
+
+#include "replace_file.h"
 
 namespace settings {
 
@@ -39,6 +50,38 @@ bool FileExists(const std::string& path) {
          !std::filesystem::is_directory(path, ec);
 }
 
+// Why the file cannot be read, or empty. Opened without blocking: a pipe put in the file's
+// place must not hang the program.
+std::string ReadProblem(const std::string& path) {
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return std::strerror(errno);
+  struct stat info {};
+  std::string problem;
+  if (fstat(fd, &info) != 0) {
+    problem = std::strerror(errno);
+  } else if (!S_ISREG(info.st_mode)) {
+    problem = "not a regular file";
+  } else if (info.st_size > kMaxSettingsFileBytes) {
+    problem = "larger than " + std::to_string(kMaxSettingsFileBytes / (1024 * 1024)) + " MiB";
+  }
+  close(fd);
+  return problem;
+}
+
+bool IsKeyCharacter(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' ||
+         c == '-' || c == '.';
+}
+
+bool IsSafeWxKey(const wxString& key) {
+  return settings::IsSafeKey(key.utf8_string());
+}
+
+bool HasLineBreak(const wxString& value) {
+  return value.find_first_of(wxString::FromAscii("\r\n")) != wxString::npos ||
+         value.find(wxUniChar(0)) != wxString::npos;
+}
+
 }  // namespace
 
 std::string CommonAppDataFolder() {
@@ -67,32 +110,132 @@ std::string SettingsPath(const std::string& applicationName) {
   return SettingsFolder(fileName) + fileName;
 }
 
+bool IsSafeKey(const std::string& key) {
+  if (key.empty()) return false;
+  std::size_t start = key.front() == '/' ? 1 : 0;
+  while (true) {
+    const std::size_t end = std::min(key.find('/', start), key.size());
+    const std::string_view part(key.data() + start, end - start);
+    if (part.empty() || part == "." || part == ".." ||
+        !std::all_of(part.begin(), part.end(), IsKeyCharacter)) {
+      return false;
+    }
+    if (end == key.size()) return true;
+    start = end + 1;
+  }
+}
+
+SettingsFileState::SettingsFileState(const std::string& applicationName,
+                                     const std::string& localFile) {
+  Location where = Resolve(applicationName, localFile);
+  path = std::move(where.path);
+  fileName = std::move(where.fileName);
+  directory = std::move(where.directory);
+  found = FileExists(path);
+  if (found) readProblem = ReadProblem(path);
+}
+
 SettingsFile::SettingsFile(const std::string& applicationName, const std::string& vendorName,
                            const std::string& localFile, const std::string& /*globalFile*/)
-    : wxFileConfig(wxString::FromUTF8(applicationName), wxString::FromUTF8(vendorName),
-                   wxString::FromUTF8(Resolve(applicationName, localFile).path), wxString(),
-                   // Our path is already absolute; the relative-path style also keeps wx from
-                   // asking for the user's config folder, which needs a wxApp.
-                   wxCONFIG_USE_LOCAL_FILE | wxCONFIG_USE_NO_ESCAPE_CHARACTERS |
-                       wxCONFIG_USE_RELATIVE_PATH) {
-  const Location where = Resolve(applicationName, localFile);
-  path_ = where.path;
-  fileName_ = where.fileName;
-  directory_ = where.directory;
-  found_ = FileExists(path_);
+    : SettingsFileState(applicationName, localFile),
+      // Only a file known to be readable is handed over: the configuration class would
+      // otherwise warn and carry on empty. Without a local file it reads nothing at all.
+      wxFileConfig(
+          wxString::FromUTF8(applicationName), wxString::FromUTF8(vendorName),
+          SettingsFileState::readable() ? wxString::FromUTF8(SettingsFileState::path) : wxString(),
+          wxString(),
+          // Our path is already absolute; the relative-path style also keeps wx from
+          // asking for the user's config folder, which needs a wxApp.
+          (SettingsFileState::readable() ? wxCONFIG_USE_LOCAL_FILE : 0) |
+              wxCONFIG_USE_NO_ESCAPE_CHARACTERS | wxCONFIG_USE_RELATIVE_PATH) {
   // Values are paths and printer names: "$HOME" in one is text, not a variable.
   SetExpandEnvVars(false);
-  if (!found_) DisableAutoSave();
+  // Writing back goes through our Flush, never the base class's own file handling.
+  DisableAutoSave();
 }
 
 SettingsFile::~SettingsFile() {
-  // The base destructor flushes through its own Flush, which would create a missing file.
-  if (!found_) DisableAutoSave();
+  // Callers that care about the outcome flush themselves; this only keeps what they forgot.
+  if (dirty_ && lastError_.empty()) Flush();
 }
 
-bool SettingsFile::Flush(bool currentOnly) {
-  if (!found_) return false;
-  return wxFileConfig::Flush(currentOnly);
+std::string SettingsFile::readError() const {
+  if (!found() || readProblem.empty()) return {};
+  return "cannot read the settings file " + path() + ": " + readProblem;
+}
+
+bool SettingsFile::Flush(bool /*currentOnly*/) {
+  lastError_.clear();
+  if (!found()) {
+    lastError_ = "there is no settings file " + path();
+    return false;
+  }
+  if (!readable()) {
+    lastError_ = readError();
+    return false;
+  }
+  if (!dirty_) return true;
+  wxMemoryOutputStream text;
+  std::string reason = "cannot build its text";
+  if (Save(text, wxConvUTF8)) {
+    const wxStreamBuffer* buffer = text.GetOutputStreamBuffer();
+    const std::string bytes(static_cast<const char*>(buffer->GetBufferStart()),
+                            static_cast<std::size_t>(text.GetLength()));
+    if (ReplaceFileContents(path(), bytes, &reason)) {
+      dirty_ = false;
+      return true;
+    }
+  }
+  lastError_ = "cannot write the settings file " + path() + ": " + reason;
+  return false;
+}
+
+bool SettingsFile::RenameEntry(const wxString& oldName, const wxString& newName) {
+  return IsSafeWxKey(oldName) && IsSafeWxKey(newName) &&
+         Changed(wxFileConfig::RenameEntry(oldName, newName));
+}
+
+bool SettingsFile::RenameGroup(const wxString& oldName, const wxString& newName) {
+  return IsSafeWxKey(oldName) && IsSafeWxKey(newName) &&
+         Changed(wxFileConfig::RenameGroup(oldName, newName));
+}
+
+bool SettingsFile::DeleteEntry(const wxString& key, bool groupIfEmptyAlso) {
+  return IsSafeWxKey(key) && Changed(wxFileConfig::DeleteEntry(key, groupIfEmptyAlso));
+}
+
+bool SettingsFile::DeleteGroup(const wxString& key) {
+  return IsSafeWxKey(key) && Changed(wxFileConfig::DeleteGroup(key));
+}
+
+bool SettingsFile::DeleteAll() {
+  // The base class would also remove the file itself, bypassing every check.
+  return false;
+}
+
+bool SettingsFile::DoReadString(const wxString& key, wxString* value) const {
+  return IsSafeWxKey(key) && wxFileConfig::DoReadString(key, value);
+}
+
+bool SettingsFile::DoReadLong(const wxString& key, long* value) const {
+  return IsSafeWxKey(key) && wxFileConfig::DoReadLong(key, value);
+}
+
+bool SettingsFile::DoReadBinary(const wxString& key, wxMemoryBuffer* value) const {
+  return IsSafeWxKey(key) && wxFileConfig::DoReadBinary(key, value);
+}
+
+bool SettingsFile::DoWriteString(const wxString& key, const wxString& value) {
+  return IsSafeWxKey(key) && !HasLineBreak(value) &&
+         Changed(wxFileConfig::DoWriteString(key, value));
+}
+
+bool SettingsFile::DoWriteLong(const wxString& key, long value) {
+  return IsSafeWxKey(key) && Changed(wxFileConfig::DoWriteLong(key, value));
+}
+
+bool SettingsFile::DoWriteBinary(const wxString& key, const wxMemoryBuffer& value) {
+  return IsSafeWxKey(key) && Changed(wxFileConfig::DoWriteBinary(key, value));
 }
 
 PrinterGroupsFile::PrinterGroupsFile(const std::string& localFile)

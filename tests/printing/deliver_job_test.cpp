@@ -31,7 +31,8 @@ class DeliverJob : public ::testing::Test {
                               "converters=km_pdf_converter,km_pcl\n"
                               "with_stopped=km_stopped,km_ps_two\n"
                               "empty=\n"
-                              "only_commas=,,,\n");
+                              "only_commas=,,,\n"
+                              "repeats=km_ps_one,KM_PS_ONE,km_ps_two,km_ps_one\n");
   }
 
   DeliveryOutcome Deliver(const std::string& destination) {
@@ -75,6 +76,65 @@ TEST_F(DeliverJob, OnePrinterFailureNamesIt) {
             (Names{"status:",
                    "error:KORAManage cannot send the job to the printer(s).\n\nkm_rejecting"}));
   ASSERT_EQ(reporter_.reasons.size(), 1u);
+}
+
+// A printer given by name must pass the same test as a group member, and is refused with
+// the reason when it does not.
+TEST_F(DeliverJob, OnePrinterOutsideThePrinterListIsRefusedWithTheReason) {
+  const struct {
+    const char* printer;
+    const char* reason;
+  } cases[] = {
+      {"km_pcl", "not a PostScript printer"},
+      {"km_raw", "not a PostScript printer"},
+      {"km_pdf_converter", "pseudo-printer"},
+      {"km_not_installed", "not an installed printer"},
+  };
+  for (const auto& c : cases) {
+    RecordingReporter reporter;
+    const DeliveryOutcome outcome = printing::DeliverJob("[Load Fonts]", job_.string(), c.printer,
+                                                         reporter, settings_.string());
+    EXPECT_EQ(outcome.result, Result::kFailed) << c.printer;
+    EXPECT_EQ(outcome.failedPrinters, Names{c.printer});
+    ASSERT_EQ(reporter.reasons.size(), 1u) << c.printer;
+    EXPECT_NE(reporter.reasons[0].find(c.reason), std::string::npos) << reporter.reasons[0];
+    EXPECT_EQ(
+        reporter.calls.back(),
+        std::string("error:KORAManage cannot send the job to the printer(s).\n\n") + c.printer);
+  }
+  EXPECT_EQ(Count("km_pcl"), 0u);
+  EXPECT_EQ(Count("km_raw"), 0u);
+  EXPECT_EQ(Count("km_pdf_converter"), 0u);
+}
+
+TEST_F(DeliverJob, MemberRepeatedInOtherCaseReceivesTheJobOnce) {
+  // The server registers each job before the delivery returns.
+  auto jobs = [](const char* queue) {
+    return printing_test::QueueJobs(queue, CUPS_WHICHJOBS_ALL).size();
+  };
+  const auto one = jobs("km_ps_one");
+  const auto two = jobs("km_ps_two");
+  const DeliveryOutcome outcome = Deliver(printing::GroupDestination("repeats"));
+  EXPECT_EQ(outcome.result, Result::kDelivered);
+  EXPECT_EQ(jobs("km_ps_one"), one + 1);
+  EXPECT_EQ(jobs("km_ps_two"), two + 1);
+}
+
+TEST_F(DeliverJob, GroupNameBreakingTheRulesReadsAndSendsNothing) {
+  printing_test::WriteBytes(settings_, "lastPrinter=km_ps_one\n[printer-groups]\nok=km_ps_one\n");
+  const auto one = Count("km_ps_one");
+  for (const char* group : {"../lastPrinter", "/lastPrinter", "ok/../../lastPrinter"}) {
+    RecordingReporter reporter;
+    const DeliveryOutcome outcome =
+        printing::DeliverJob("[Load Fonts]", job_.string(), printing::GroupDestination(group),
+                             reporter, settings_.string());
+    EXPECT_EQ(outcome.result, Result::kBadGroupName) << group;
+    EXPECT_EQ(reporter.calls,
+              (Names{"status:", std::string("error:Printer group name may only contain "
+                                            "underscore, and alphanumeric characters.\n\n") +
+                                    group}));
+  }
+  EXPECT_EQ(Count("km_ps_one"), one);
 }
 
 TEST_F(DeliverJob, GroupWithStrayCommasExpandsToItsTwoMembers) {

@@ -35,6 +35,10 @@ TEST(PrinterLimit, The1025thPrinterAndLaterAreNotListed) {
   EXPECT_EQ(listed.back(), Seeded(1024));
   EXPECT_TRUE(printing::IsInstalledPrinter(Seeded(1024)));
   EXPECT_FALSE(printing::IsInstalledPrinter(Seeded(1025)));
+  // A printer named as the destination passes the same test.
+  EXPECT_EQ(printing::NotListedReason(Seeded(1024)), "");
+  EXPECT_EQ(printing::NotListedReason(Seeded(1025)),
+            "beyond the first 1024 PostScript printers, which are all that are offered");
   server.Stop();
 }
 

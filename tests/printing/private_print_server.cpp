@@ -446,8 +446,14 @@ bool PrivatePrintServer::Start(const ServerOptions& options, std::string* error)
 }
 
 void PrivatePrintServer::StopScheduler(int signal) {
+  // A paused scheduler would keep the signal pending until it is killed.
+  if (cupsd_ > 0) kill(cupsd_, SIGCONT);
   Terminate(cupsd_, signal);
   cupsd_ = -1;
+}
+
+bool PrivatePrintServer::SignalScheduler(int signal) const {
+  return cupsd_ > 0 && kill(cupsd_, signal) == 0;
 }
 
 void PrivatePrintServer::Stop() {

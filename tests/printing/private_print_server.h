@@ -62,6 +62,9 @@ class PrivatePrintServer {
   void Stop();
   // Ends only the scheduler (SIGTERM, or another signal), leaving CUPS_SERVER pointing at it.
   void StopScheduler(int signal);
+  // Sends the scheduler a signal without waiting for it (SIGSTOP pauses it: connections are
+  // still accepted, nothing is answered; SIGCONT resumes it).
+  bool SignalScheduler(int signal) const;
 
   bool running() const { return cupsd_ > 0; }
   const std::filesystem::path& root() const { return root_; }

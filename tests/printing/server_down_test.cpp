@@ -73,12 +73,67 @@ TEST_F(OtherServer, StoppedServerFailsEveryDeliveryQuickly) {
   EXPECT_EQ(printing::ListPostScriptPrinters(&error),
             std::vector<std::string>{"[No Printers Available]"});
   EXPECT_NE(error.find("cannot reach the print server"), std::string::npos) << error;
+  error.clear();
+  printing::DestinationList(settings_.string(), &error);
+  EXPECT_NE(error.find("cannot reach the print server"), std::string::npos) << error;
 }
 
 TEST_F(OtherServer, KilledServerFailsEveryDeliveryQuickly) {
   // A killed scheduler leaves its socket file behind.
   server_.StopScheduler(SIGKILL);
   ExpectEveryDeliveryFailsFast(job_, settings_);
+}
+
+// A paused scheduler still accepts connections and never answers: every operation gives up
+// after the response limit with the same message, instead of waiting for ever.
+class PausedServer : public OtherServer {
+ protected:
+  void SetUp() override {
+    printing_test::ServerOptions options;
+    options.queues = {{"km_ps_one", printing_test::QueueDriver::kPostScript, {}, {}, true, true}};
+    std::string error;
+    ASSERT_TRUE(server_.Start(options, &error)) << error;
+    ASSERT_TRUE(printing::EnumeratePrinters(records_, &error)) << error;
+    ASSERT_EQ(records_.size(), 1u);
+    job_ = folder_ / "job.ps";
+    printing_test::WriteBytes(job_, "%!PS\nshowpage\n");
+    ASSERT_TRUE(server_.SignalScheduler(SIGSTOP));
+  }
+  void TearDown() override {
+    server_.SignalScheduler(SIGCONT);
+    server_.Stop();
+  }
+
+  std::vector<printing::PrinterRecord> records_;
+};
+
+TEST_F(PausedServer, EveryOperationGivesUpWithTheUnreachableMessage) {
+  const std::string unreachable = "cannot reach the print server " + server_.socketPath() +
+                                  ": no answer within " +
+                                  std::to_string(printing::kResponseTimeoutSeconds) + " s";
+  std::string error;
+  std::vector<printing::PrinterRecord> printers;
+  EXPECT_FALSE(printing::EnumeratePrinters(printers, &error));
+  EXPECT_EQ(error, unreachable);
+
+  error.clear();
+  EXPECT_FALSE(printing::IsPostScriptPrinter(records_[0], &error));
+  EXPECT_EQ(error, unreachable);
+
+  error.clear();
+  EXPECT_FALSE(printing::SendFileToPrinter("[Paused]", job_.string(), "km_ps_one", &error));
+  EXPECT_EQ(error, unreachable);
+
+  error.clear();
+  EXPECT_EQ(printing::DestinationList({}, &error),
+            std::vector<std::string>{printing::NoPrinterText()});
+  EXPECT_EQ(error, unreachable);
+
+  // Nothing was broken on the way: resumed, the server answers again.
+  ASSERT_TRUE(server_.SignalScheduler(SIGCONT));
+  error.clear();
+  EXPECT_EQ(printing::ListPostScriptPrinters(&error), std::vector<std::string>{"km_ps_one"});
+  EXPECT_EQ(error, "");
 }
 
 TEST(NoServer, UnreachableAddressFailsWithinTheConnectLimit) {

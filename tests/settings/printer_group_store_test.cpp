@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "settings/settings_file.h"
 #include "settings_scratch.h"
 
@@ -117,7 +119,7 @@ TEST(GroupStore, SetNeedsAnExistingGroup) {
   AppDataScratch scratch;
   scratch.Install("[printer-groups]\nNight=a\n");
   EXPECT_EQ(settings::SetGroupMembers("nobody", {"a"}), GroupStoreStatus::kNoSuchGroup);
-  EXPECT_EQ(settings::SetGroupMembers("", {"a"}), GroupStoreStatus::kNoSuchGroup);
+  EXPECT_EQ(settings::SetGroupMembers("", {"a"}), GroupStoreStatus::kRefused);
   EXPECT_EQ(settings::SetGroupMembers("Night", {}), GroupStoreStatus::kOk);
   EXPECT_TRUE(settings::ReadGroupMembers("Night").empty());
 }
@@ -153,6 +155,89 @@ TEST(GroupStore, GroupsKeepTheOrderOfTheFile) {
   EXPECT_EQ(settings::ListGroups(), (std::vector<std::string>{"zeta", "alpha", "mid"}));
   EXPECT_EQ(settings::AddGroup("beta", IsPrinter).status, GroupStoreStatus::kOk);
   EXPECT_EQ(settings::ListGroups(), (std::vector<std::string>{"zeta", "alpha", "mid", "beta"}));
+}
+
+}  // namespace
+
+namespace {
+
+// Names that would reach other sections or keys if they got to the configuration class.
+TEST(GroupStore, EveryOperationAppliesTheNamingRules) {
+  AppDataScratch scratch;
+  const std::string installed =
+      "kmRootDir=/opt/kora\nlastPrinter=p9\n[general]\nkmRootDir=/root\nlastPrinter=lp\n"
+      "[printer-groups]\nnight=a\n";
+  scratch.Install(installed);
+  const std::string characters =
+      "Printer group name may only contain underscore, and alphanumeric characters.";
+  const struct {
+    std::string name;
+    std::string message;
+  } cases[] = {
+      {"../general/kmRootDir", characters},
+      {"../lastPrinter", characters},
+      {"/lastPrinter", characters},
+      {"night/sub", characters},
+      {"..", characters},
+      {"a=b", characters},
+      {"[general]", characters},
+      {"a\nlastPrinter", characters},
+      {std::string(33, 'n'), "Please limit the printer group name to at most 32 characters."},
+      {"", "The printer group name is empty."},
+  };
+  for (const auto& c : cases) {
+    std::string error;
+    EXPECT_EQ(settings::SetGroupMembers(c.name, {"evil"}, {}, &error), GroupStoreStatus::kRefused)
+        << c.name;
+    EXPECT_EQ(error, c.message) << c.name;
+    error.clear();
+    EXPECT_EQ(settings::RemoveGroup(c.name, {}, &error), GroupStoreStatus::kRefused) << c.name;
+    EXPECT_EQ(error, c.message) << c.name;
+    EXPECT_TRUE(settings::ReadGroupMembers(c.name).empty()) << c.name;
+  }
+  EXPECT_EQ(AppDataScratch::ReadFile(scratch.settingsPath()), installed);
+  // Trailing blanks are dropped as they are when a group is added.
+  EXPECT_EQ(settings::SetGroupMembers("night  ", {"b"}), GroupStoreStatus::kOk);
+  EXPECT_EQ(settings::ReadGroupMembers("night "), std::vector<std::string>{"b"});
+}
+
+TEST(GroupStore, MembersAreStoredWholeOnceEachOrRefused) {
+  AppDataScratch scratch;
+  scratch.Install("[printer-groups]\nnight=a\n");
+  const auto before = [&] { return AppDataScratch::ReadFile(scratch.settingsPath()); };
+  const std::string installed = before();
+
+  std::vector<std::string> many;
+  for (int i = 0; i < 400; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "printer_%09d", i);
+    many.push_back(name);
+  }
+  ASSERT_EQ(many.front().size(), 17u);
+  EXPECT_EQ(settings::MembersThatFit(many), 167u);
+  std::string error;
+  EXPECT_EQ(settings::SetGroupMembers("night", many, {}, &error),
+            GroupStoreStatus::kTooManyMembers);
+  EXPECT_NE(error.find("cannot hold all 400 printers"), std::string::npos) << error;
+  EXPECT_NE(error.find("only the first 167 fit"), std::string::npos) << error;
+  EXPECT_EQ(before(), installed);
+
+  many.resize(167);
+  EXPECT_EQ(settings::SetGroupMembers("night", many), GroupStoreStatus::kOk);
+  EXPECT_EQ(settings::ReadGroupMembers("night"), many);
+
+  for (const std::string& bad : {std::string("a,b"), std::string("a\nlastPrinter=x"),
+                                 std::string("a\rb"), std::string("\xFF")}) {
+    EXPECT_EQ(settings::SetGroupMembers("night", {"p1", bad}, {}, &error),
+              GroupStoreStatus::kBadMember);
+    EXPECT_NE(error.find("cannot be stored in a printer group"), std::string::npos) << error;
+  }
+  EXPECT_EQ(settings::ReadGroupMembers("night"), many);
+
+  // Repeats in other letter case are stored once, first spelling first.
+  EXPECT_EQ(settings::SetGroupMembers("night", {"p1", "P1", "p2", "p1", "P2"}),
+            GroupStoreStatus::kOk);
+  EXPECT_EQ(settings::ReadGroupMembers("night"), (std::vector<std::string>{"p1", "p2"}));
 }
 
 }  // namespace

@@ -28,7 +28,9 @@ std::vector<std::string> BuildDestinationList(const std::vector<std::string>& pr
                                               const std::vector<std::string>& groups);
 
 // The destination list as the task panel shows it, read afresh from the print server and the
-// settings file.
-std::vector<std::string> DestinationList(const std::string& settingsFile = {});
+// settings file. When the server cannot be asked it holds the no-printer entry and the groups,
+// and *error (when given) says why.
+std::vector<std::string> DestinationList(const std::string& settingsFile = {},
+                                         std::string* error = nullptr);
 
 }  // namespace printing

@@ -11,6 +11,9 @@ namespace printing {
 inline constexpr std::size_t kSendChunkSize = 32768;
 // Longest wait for the print server to accept the connection.
 inline constexpr int kConnectTimeoutMs = 5000;
+// Longest wait for each answer of the print server (and for it to take each chunk of a job).
+// A server that lets it run out counts as unreachable.
+inline constexpr int kResponseTimeoutSeconds = 15;
 
 // Sends the file as one raw print job titled documentName. True when the whole file was
 // handed to the print server and the job was closed cleanly; any failure is false, with the
@@ -36,10 +39,11 @@ class DeliveryReporter {
 
 struct DeliveryOutcome {
   enum class Result {
-    kNothingToDo,  // the no-printer entry: nothing sent, nothing reported
-    kDelivered,    // every printer received the job
-    kEmptyGroup,   // the group has no members: nothing sent
-    kFailed,       // at least one printer did not receive the job
+    kNothingToDo,   // the no-printer entry: nothing sent, nothing reported
+    kDelivered,     // every printer received the job
+    kEmptyGroup,    // the group has no members: nothing sent
+    kBadGroupName,  // the group name breaks the naming rules: nothing read, nothing sent
+    kFailed,        // at least one printer did not receive the job
   };
   Result result = Result::kNothingToDo;
   std::vector<std::string> failedPrinters;  // in the order they were tried

@@ -31,8 +31,9 @@ bool EnumeratePrinters(std::vector<PrinterRecord>& printers, std::string* error 
 
 // True when the queue passes PostScript through: it has a PPD without conversion filters;
 // failing that, its driver name (the description for a queue without PPD) upper-cased holds
-// " PS" or "POSTSCRIPT". A queue whose details cannot be had is not a PostScript printer.
-bool IsPostScriptPrinter(const PrinterRecord& printer);
+// " PS" or "POSTSCRIPT". A queue whose details cannot be had is not a PostScript printer; when
+// that is because the server cannot be reached, *error (when given) says so.
+bool IsPostScriptPrinter(const PrinterRecord& printer, std::string* error = nullptr);
 
 // The name test alone, on an already upper-cased or mixed-case driver name.
 bool HasPostScriptName(const std::string& driverName);
@@ -45,6 +46,11 @@ bool IsExcludedPrinter(const PrinterRecord& printer);
 // entry NoPrinterText() when there is none (or the server cannot be reached; *error then says
 // why when given).
 std::vector<std::string> ListPostScriptPrinters(std::string* error = nullptr);
+
+// Why a name is not an entry of the printer list (letter case ignored): not installed, a
+// pseudo-printer, not PostScript, beyond MAX_PRINTERS, or the server cannot be reached.
+// Empty when it is an entry.
+std::string NotListedReason(const std::string& name);
 
 // True when the name equals an entry of the printer list, letter case ignored. The reserved
 // no-printer entry counts, as it does in the list.

@@ -29,10 +29,29 @@ std::string SettingsFolder(const std::string& fileName);
 // The full path: folder plus file name (just the file name when the folder is empty).
 std::string SettingsPath(const std::string& applicationName);
 
+// Where a settings file lies and whether it can be read, worked out before the configuration
+// class parses it.
+struct SettingsFileState {
+  SettingsFileState(const std::string& applicationName, const std::string& localFile);
+  std::string path;
+  std::string fileName;
+  std::string directory;
+  bool found = false;
+  std::string readProblem;  // why a found file cannot be read; empty when it can
+  bool readable() const { return found && readProblem.empty(); }
+};
+
+// Larger settings files are refused: an installation lays down a few kilobytes.
+inline constexpr long long kMaxSettingsFileBytes = 16LL * 1024 * 1024;
+
 // One open settings file. Opened afresh by every operation that reads or writes keys, and
 // written back when destroyed; root keys sit at the top. When no file existed at construction
-// (`found` false), reads give the defaults and nothing is ever written.
-class SettingsFile : public wxFileConfig {
+// (`found` false) or it could not be read, reads give the defaults and nothing is ever
+// written. Keys are names or "/"-separated paths of names; a key with an empty part, "." or
+// "..", or a character other than letters, digits, "_", "-" and "." is neither read nor
+// written, and no value with a line break is written, so no text can reach another section
+// or key.
+class SettingsFile : private SettingsFileState, public wxFileConfig {
  public:
   // localFile: another settings file to use instead of the standard location (made absolute
   // against the current directory); empty for the standard location. vendorName and
@@ -44,20 +63,49 @@ class SettingsFile : public wxFileConfig {
   SettingsFile(const SettingsFile&) = delete;
   SettingsFile& operator=(const SettingsFile&) = delete;
 
-  // Writes pending changes; refused (false) when there is no settings file.
+  // Writes pending changes by replacing the file as a whole (a symbolic link stays and its
+  // target is replaced). False, with the reason in lastError(), when there is no settings
+  // file, it could not be read, or it could not be written.
   bool Flush(bool currentOnly = false) override;
 
-  const std::string& path() const { return path_; }
-  const std::string& fileName() const { return fileName_; }
-  const std::string& directory() const { return directory_; }
-  bool found() const { return found_; }
+  bool RenameEntry(const wxString& oldName, const wxString& newName) override;
+  bool RenameGroup(const wxString& oldName, const wxString& newName) override;
+  bool DeleteEntry(const wxString& key, bool groupIfEmptyAlso = true) override;
+  bool DeleteGroup(const wxString& key) override;
+  bool DeleteAll() override;
+
+  const std::string& path() const { return SettingsFileState::path; }
+  const std::string& fileName() const { return SettingsFileState::fileName; }
+  const std::string& directory() const { return SettingsFileState::directory; }
+  bool found() const { return SettingsFileState::found; }
+  // Found and read; only such a file is ever written.
+  bool readable() const { return SettingsFileState::readable(); }
+  // Why a found file cannot be read, naming it; empty when it can.
+  std::string readError() const;
+  // Why the last Flush failed, naming the file. Changes a failed Flush could not write are
+  // not tried again when the object is destroyed.
+  const std::string& lastError() const { return lastError_; }
+
+ protected:
+  bool DoReadString(const wxString& key, wxString* value) const override;
+  bool DoReadLong(const wxString& key, long* value) const override;
+  bool DoReadBinary(const wxString& key, wxMemoryBuffer* value) const override;
+  bool DoWriteString(const wxString& key, const wxString& value) override;
+  bool DoWriteLong(const wxString& key, long value) override;
+  bool DoWriteBinary(const wxString& key, const wxMemoryBuffer& value) override;
 
  private:
-  std::string path_;
-  std::string fileName_;
-  std::string directory_;
-  bool found_ = false;
+  bool Changed(bool changed) {
+    dirty_ = dirty_ || changed;
+    return changed;
+  }
+
+  bool dirty_ = false;
+  std::string lastError_;
 };
+
+// True when a key can be used (see SettingsFile).
+bool IsSafeKey(const std::string& key);
 
 // The twin opened by the printer-group operations: the same file, positioned in the group
 // path "/printer-groups", so entry names are group names.
