@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <sstream>
 
+#include "file_descriptor.h"
+
 namespace printing {
 
 namespace {
@@ -17,20 +19,6 @@ bool StartsWith(const std::string& line, const char* prefix) {
 
 // Longer PPDs are not believed: the scheduler's own are a few hundred kilobytes at most.
 constexpr off_t kMaxPpdBytes = 8 * 1024 * 1024;
-
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 // The resource path of a queue's PPD, with the name encoded as in a URI.
 std::string PpdResource(const std::string& printerName) {

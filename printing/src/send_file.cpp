@@ -5,26 +5,13 @@
 #include <cstring>
 #include <vector>
 
+#include "file_descriptor.h"
 #include "print_server.h"
 #include "printing/job_delivery.h"
 
 namespace printing {
 
 namespace {
-
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 ssize_t ReadChunk(int fd, char* buffer, std::size_t size) {
   std::size_t filled = 0;

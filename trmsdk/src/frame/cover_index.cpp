@@ -11,19 +11,10 @@ bool MayBePattern(std::string_view entry) {
   return entry.find_first_of("*?[]\\") != std::string_view::npos;
 }
 
-// The folding of the name comparison: ASCII letters only.
-std::string Folded(std::string_view text) {
-  std::string folded(text);
-  for (char& c : folded) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return folded;
-}
-
 }  // namespace
 
 bool CoverIndex::Covers(std::string_view name) const {
-  if (plainEntries_.contains(Folded(name))) return true;
+  if (plainEntries_.contains(FoldAsciiCase(name))) return true;
   for (const std::string& pattern : patternEntries_) {
     if (IsCoveredBy(name, pattern)) return true;
   }
@@ -34,7 +25,7 @@ void CoverIndex::Add(std::string_view entry) {
   if (MayBePattern(entry)) {
     patternEntries_.emplace_back(entry);
   } else {
-    plainEntries_.insert(Folded(entry));
+    plainEntries_.insert(FoldAsciiCase(entry));
   }
 }
 

@@ -11,7 +11,9 @@ bool HasWildcard(std::string_view text) {
   return text.find_first_of("*?[]") != text.npos;
 }
 
-std::string Folded(std::string_view text) {
+}  // namespace
+
+std::string FoldAsciiCase(std::string_view text) {
   std::string folded(text);
   for (char& c : folded) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
@@ -19,19 +21,17 @@ std::string Folded(std::string_view text) {
   return folded;
 }
 
-}  // namespace
-
 bool WildcardMatch(std::string_view a, std::string_view b) {
-  std::string left = Folded(a);
-  std::string right = Folded(b);
+  std::string left = FoldAsciiCase(a);
+  std::string right = FoldAsciiCase(b);
   if (HasWildcard(left)) return platform::WildMatch(right.c_str(), left.c_str()) == 1;
   if (HasWildcard(right)) return platform::WildMatch(left.c_str(), right.c_str()) == 1;
   return left == right;
 }
 
 bool IsCoveredBy(std::string_view name, std::string_view entry) {
-  std::string folded = Folded(name);
-  std::string pattern = Folded(entry);
+  std::string folded = FoldAsciiCase(name);
+  std::string pattern = FoldAsciiCase(entry);
   if (HasWildcard(pattern)) return platform::WildMatch(folded.c_str(), pattern.c_str()) == 1;
   return folded == pattern;
 }
