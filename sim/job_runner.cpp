@@ -91,9 +91,9 @@ std::string FindInterpreter() {
   while (start <= dirs.size()) {
     std::size_t end = dirs.find(':', start);
     if (end == std::string::npos) end = dirs.size();
-    std::string dir = dirs.substr(start, end - start);
-    if (dir.empty()) dir = ".";
-    const std::string candidate = dir + "/gs";
+    // An empty PATH entry means the current folder.
+    const std::string candidate =
+        (end > start ? dirs.substr(start, end - start) : std::string(".")) + "/gs";
     if (::access(candidate.c_str(), X_OK) == 0) return candidate;
     start = end + 1;
   }
