@@ -114,10 +114,15 @@ TEST_F(DeliverJob, MemberRepeatedInOtherCaseReceivesTheJobOnce) {
   };
   const auto one = jobs("km_ps_one");
   const auto two = jobs("km_ps_two");
+  const auto oneReceived = Count("km_ps_one");
+  const auto twoReceived = Count("km_ps_two");
   const DeliveryOutcome outcome = Deliver(printing::GroupDestination("repeats"));
   EXPECT_EQ(outcome.result, Result::kDelivered);
   EXPECT_EQ(jobs("km_ps_one"), one + 1);
   EXPECT_EQ(jobs("km_ps_two"), two + 1);
+  // Let the printers finish receiving, so no job of this test lands in the next one's count.
+  ExpectReceived("km_ps_one", oneReceived);
+  ExpectReceived("km_ps_two", twoReceived);
 }
 
 TEST_F(DeliverJob, GroupNameBreakingTheRulesReadsAndSendsNothing) {
