@@ -2,90 +2,32 @@
 // not fit, settings that cannot be written and a print server that cannot be reached.
 
 #include <gmock/gmock.h>
-#include <signal.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <optional>
-#include <string>
-#include <vector>
+#include <iterator>
+
+#include "kmjob_runner.h"
 
 namespace {
 
-namespace fs = std::filesystem;
+using kmjob_test::Outcome;
+using kmjob_test::Slurp;
 using ::testing::HasSubstr;
-
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string Slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+namespace fs = std::filesystem;
 
 constexpr char kInstalled[] =
     "kmRootDir=/opt/kora\nlastPrinter=p9\n[general]\nkmRootDir=/root\n[printer-groups]\n"
     "night=p1\n";
 
-class KmjobGroups : public ::testing::Test {
+class KmjobGroups : public kmjob_test::KmjobTestBase {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("km_cli_groups_" +
-            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
-            std::to_string(getpid()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    settings_ = (dir_ / "koramanage.ini").string();
-    std::ofstream(settings_, std::ios::binary) << kInstalled;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  // Runs kmjob against a print server that is not there; fileSizeLimit bounds the files it
-  // may write (a limit that holds for root too). Standard error comes through a pipe, which
-  // the limit does not cover.
-  Outcome Kmjob(std::vector<std::string> arguments,
-                std::optional<rlim_t> fileSizeLimit = std::nullopt) {
-    const std::string out = (dir_ / "stdout").string();
-    int errPipe[2];
-    if (pipe(errPipe) != 0) return {};
-    const pid_t child = fork();
-    if (child == 0) {
-      if (!freopen(out.c_str(), "w", stdout) || dup2(errPipe[1], 2) < 0) _exit(127);
-      close(errPipe[0]);
-      close(errPipe[1]);
-      setenv("CUPS_SERVER", (dir_ / "no-server.sock").c_str(), 1);
-      if (fileSizeLimit) {
-        signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{*fileSizeLimit, *fileSizeLimit};
-        if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(127);
-      }
-      std::vector<char*> argv{const_cast<char*>(KMJOB_PATH)};
-      for (auto& a : arguments) argv.push_back(a.data());
-      argv.push_back(nullptr);
-      execv(KMJOB_PATH, argv.data());
-      _exit(127);
-    }
-    close(errPipe[1]);
-    std::string err;
-    char buffer[4096];
-    for (ssize_t n; (n = read(errPipe[0], buffer, sizeof buffer)) > 0;) err.append(buffer, n);
-    close(errPipe[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(out), err};
+    KmjobTestBase::SetUp();
+    settings_ = File("koramanage.ini", kInstalled);
   }
 
   std::string Settings() const { return Slurp(settings_); }
 
-  fs::path dir_;
   std::string settings_;
 };
 

@@ -1,71 +1,20 @@
 #include <gmock/gmock.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <array>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <string>
-#include <vector>
+
+#include "kmjob_runner.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using kmjob_test::Outcome;
+using kmjob_test::Slurp;
 using ::testing::HasSubstr;
 using ::testing::Not;
 
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string Slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-class KmjobTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir_ =
-        fs::temp_directory_path() /
-        ("km_cli_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
-         "_" + std::to_string(getpid()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  Outcome Kmjob(std::vector<std::string> arguments) {
-    std::string out = (dir_ / "stdout").string();
-    std::string err = (dir_ / "stderr").string();
-    pid_t child = fork();
-    if (child == 0) {
-      if (!freopen(out.c_str(), "w", stdout) || !freopen(err.c_str(), "w", stderr)) _exit(127);
-      if (chdir(dir_.c_str()) != 0) _exit(127);
-      std::vector<char*> argv{const_cast<char*>(KMJOB_PATH)};
-      for (auto& a : arguments) argv.push_back(a.data());
-      argv.push_back(nullptr);
-      execv(KMJOB_PATH, argv.data());
-      _exit(127);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(out), Slurp(err)};
-  }
-
-  std::string File(const std::string& name, const std::string& bytes) {
-    fs::path path = dir_ / name;
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << bytes;
-    return path.string();
-  }
-
-  fs::path dir_;
-};
+using KmjobTest = kmjob_test::KmjobTestBase;
 
 TEST_F(KmjobTest, LoadFilesNamesFilesAndMapsExitStatus) {
   std::string logo = File("formlib/logo.frm", "logo");
