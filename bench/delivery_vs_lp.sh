@@ -20,7 +20,7 @@ if [[ "${1:-}" != "--inner" ]]; then
     -I"$root/printing/include" -I"$root/settings/include" $(wx-config --cxxflags base) \
     "$build/printing/libprinting.a" "$build/settings/libsettings.a" -lcups \
     $(wx-config --libs base)
-  exec "$build/tests/printing/km_print_server" --printer sink --ps-queues 50 -- \
+  exec "$build/tools/print-server/km_print_server" --printer sink --ps-queues 50 -- \
     "$0" --inner "$timer"
 fi
 

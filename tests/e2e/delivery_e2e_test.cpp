@@ -14,8 +14,8 @@ class Delivery : public E2eTest {
  protected:
   void SetUp() override {
     E2eTest::SetUp();
-    printing_test::ServerOptions options;
-    options.queues = {{"km_sim", printing_test::QueueDriver::kPostScript, {}, {}, true, true}};
+    print_server::ServerOptions options;
+    options.queues = {{"km_sim", print_server::QueueDriver::kPostScript, {}, {}, true, true}};
     options.printerProgram = KMSIM_PATH;
     std::string error;
     ASSERT_TRUE(server_.Start(options, &error)) << error;
@@ -26,7 +26,7 @@ class Delivery : public E2eTest {
     E2eTest::TearDown();
   }
 
-  printing_test::PrivatePrintServer server_;
+  print_server::PrivatePrintServer server_;
 };
 
 TEST_F(Delivery, LoadListAndRemoveThroughThePrintSpooler) {

@@ -10,7 +10,7 @@ namespace e2e {
 namespace {
 
 using Strings = std::vector<std::string>;
-using printing_test::QueueDriver;
+using print_server::QueueDriver;
 
 class KmjobDelivery : public E2eTest {
  protected:
@@ -19,7 +19,7 @@ class KmjobDelivery : public E2eTest {
     settings_ = (root_ / "koramanage.ini").string();
     WriteFile(settings_,
               "useBuiltin=1\n[printer-groups]\nfleet=,km_sim,,km_gone,km_rejecting,\nempty=\n");
-    printing_test::ServerOptions options;
+    print_server::ServerOptions options;
     options.queues = {{"km_sim", QueueDriver::kPostScript, {}, {}, true, true},
                       {"km_rejecting", QueueDriver::kPostScript, {}, {}, false, true}};
     options.printerProgram = KMSIM_PATH;
@@ -43,7 +43,7 @@ class KmjobDelivery : public E2eTest {
   }
   bool TempFolderEmpty() const { return fs::is_empty(root_ / "tmp"); }
 
-  printing_test::PrivatePrintServer server_;
+  print_server::PrivatePrintServer server_;
   std::string settings_;
 };
 

@@ -16,8 +16,8 @@ std::string Seeded(int n) {
 }
 
 TEST(PrinterLimit, The1025thPrinterAndLaterAreNotListed) {
-  printing_test::PrivatePrintServer server;
-  printing_test::ServerOptions options;
+  print_server::PrivatePrintServer server;
+  print_server::ServerOptions options;
   options.seededRawQueues = 1030;
   // Raw queues whose description passes the name test are PostScript printers.
   options.seededDescription = "Generic PS Driver";

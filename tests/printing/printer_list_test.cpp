@@ -24,7 +24,7 @@ TEST(PrinterList, EnumerationCarriesDriverPortAndDescription) {
   std::vector<PrinterRecord> printers;
   std::string error;
   ASSERT_TRUE(printing::EnumeratePrinters(printers, &error)) << error;
-  EXPECT_EQ(printers.size(), printing_test::StandardQueues().size());
+  EXPECT_EQ(printers.size(), print_server::StandardQueues().size());
   const PrinterRecord ps = Find(printers, "km_ps_one");
   EXPECT_EQ(ps.makeAndModel, "Generic PostScript Printer");
   EXPECT_EQ(ps.deviceUri.rfind("socket://127.0.0.1:", 0), 0u) << ps.deviceUri;

@@ -17,7 +17,7 @@
 namespace printing_test {
 
 // The server started by the test main, with StandardQueues().
-PrivatePrintServer& SharedServer();
+print_server::PrivatePrintServer& SharedServer();
 
 inline std::string ReadBytes(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);

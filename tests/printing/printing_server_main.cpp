@@ -12,10 +12,10 @@
 namespace printing_test {
 
 namespace {
-PrivatePrintServer* shared = nullptr;
+print_server::PrivatePrintServer* shared = nullptr;
 }
 
-PrivatePrintServer& SharedServer() {
+print_server::PrivatePrintServer& SharedServer() {
   return *shared;
 }
 
@@ -32,9 +32,9 @@ int main(int argc, char** argv) {
         << msg.utf8_string();
   });
 
-  printing_test::PrivatePrintServer server;
-  printing_test::ServerOptions options;
-  options.queues = printing_test::StandardQueues();
+  print_server::PrivatePrintServer server;
+  print_server::ServerOptions options;
+  options.queues = print_server::StandardQueues();
   options.keepRoot = getenv("KM_KEEP_PRINT_SERVER") != nullptr;
   std::string error;
   if (!server.Start(options, &error)) {

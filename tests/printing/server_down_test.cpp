@@ -19,7 +19,7 @@ using printing_test::RecordingReporter;
 class OtherServer : public ::testing::Test {
  protected:
   void SetUp() override {
-    printing_test::ServerOptions options;
+    print_server::ServerOptions options;
     std::string error;
     ASSERT_TRUE(server_.Start(options, &error)) << error;
     job_ = folder_ / "job.ps";
@@ -29,7 +29,7 @@ class OtherServer : public ::testing::Test {
   }
   void TearDown() override { server_.Stop(); }
 
-  printing_test::PrivatePrintServer server_;
+  print_server::PrivatePrintServer server_;
   printing_test::TestFolder folder_;
   std::filesystem::path job_;
   std::filesystem::path settings_;
@@ -89,8 +89,8 @@ TEST_F(OtherServer, KilledServerFailsEveryDeliveryQuickly) {
 class PausedServer : public OtherServer {
  protected:
   void SetUp() override {
-    printing_test::ServerOptions options;
-    options.queues = {{"km_ps_one", printing_test::QueueDriver::kPostScript, {}, {}, true, true}};
+    print_server::ServerOptions options;
+    options.queues = {{"km_ps_one", print_server::QueueDriver::kPostScript, {}, {}, true, true}};
     std::string error;
     ASSERT_TRUE(server_.Start(options, &error)) << error;
     ASSERT_TRUE(printing::EnumeratePrinters(records_, &error)) << error;

@@ -27,7 +27,7 @@
 #define KM_JOB_SINK_PATH "km_job_sink"
 #endif
 
-namespace printing_test {
+namespace print_server {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
@@ -475,4 +475,4 @@ void PrivatePrintServer::Stop() {
   started_ = false;
 }
 
-}  // namespace printing_test
+}  // namespace print_server

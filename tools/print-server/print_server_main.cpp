@@ -18,8 +18,8 @@
 
 namespace {
 
-using printing_test::QueueDriver;
-using printing_test::QueueSpec;
+using print_server::QueueDriver;
+using print_server::QueueSpec;
 
 void Usage() {
   std::fprintf(stderr,
@@ -54,7 +54,7 @@ int RunCommand(char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  printing_test::ServerOptions options;
+  print_server::ServerOptions options;
   bool standard = false;
   std::string printer = SimulatorPath().empty() ? "sink" : "kmsim";
   char** command = nullptr;
@@ -101,7 +101,7 @@ int main(int argc, char** argv) {
     }
   }
   if (standard || options.queues.empty()) {
-    const auto queues = printing_test::StandardQueues();
+    const auto queues = print_server::StandardQueues();
     options.queues.insert(options.queues.begin(), queues.begin(), queues.end());
   }
   if (printer == "kmsim") {
@@ -122,7 +122,7 @@ int main(int argc, char** argv) {
   sigaddset(&stopSignals, SIGHUP);
   sigprocmask(SIG_BLOCK, &stopSignals, nullptr);
 
-  printing_test::PrivatePrintServer server;
+  print_server::PrivatePrintServer server;
   std::string error;
   if (!server.Start(options, &error)) {
     std::fprintf(stderr, "km_print_server: %s\n", error.c_str());

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-namespace printing_test {
+namespace print_server {
 
 enum class QueueDriver {
   kPostScript,  // the generic PostScript PPD: no conversion filter
@@ -108,4 +108,4 @@ class PrivatePrintServer {
 int FreeLocalPort();
 bool IsListening(int port);
 
-}  // namespace printing_test
+}  // namespace print_server

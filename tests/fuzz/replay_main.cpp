@@ -1,0 +1,40 @@
+// Runs a fuzz target once on every file of its seed corpus, so that the targets build and
+// pass with the normal compiler in every test run, not only in a clang fuzzing build.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: %s CORPUS_FOLDER\n", argv[0]);
+    return 2;
+  }
+  std::error_code ec;
+  std::vector<std::filesystem::path> inputs;
+  for (const auto& entry : std::filesystem::directory_iterator(argv[1], ec)) {
+    if (entry.is_regular_file()) inputs.push_back(entry.path());
+  }
+  if (ec || inputs.empty()) {
+    std::fprintf(stderr, "%s: no seed inputs in %s\n", argv[0], argv[1]);
+    return 1;
+  }
+  for (const auto& input : inputs) {
+    std::ifstream in(input, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+    if (!in.good() && !in.eof()) {
+      std::fprintf(stderr, "%s: cannot read %s\n", argv[0], input.c_str());
+      return 1;
+    }
+    LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+  }
+  std::printf("%zu inputs replayed\n", inputs.size());
+  return 0;
+}
