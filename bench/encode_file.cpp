@@ -1,7 +1,9 @@
-// Encodes a file the way a load_file record does, for comparison with other tools:
+// Encodes a file the way a load_file record of a large file does, for comparison with other
+// tools: piece after piece into storage kept from piece to piece, each piece written out.
 //   encode_file make-data SIZE OUT          writes SIZE bytes of mixed benchmark data
-//   encode_file ascii85|hex IN OUT [BLOCK LINE]
+//   encode_file ascii85|hex IN OUT
 // Prints the encoding time alone (reading and writing excluded) on standard error.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -10,16 +12,13 @@
 #include <string>
 #include <vector>
 
-#include "encoding/ascii85.h"
-#include "encoding/hex.h"
+#include "encoding/load_record.h"
 #include "mixed_data.h"
 
 namespace {
 
 int Usage() {
-  std::fputs(
-      "usage: encode_file make-data SIZE OUT | encode_file ascii85|hex IN OUT [BLOCK LINE]\n",
-      stderr);
+  std::fputs("usage: encode_file make-data SIZE OUT | encode_file ascii85|hex IN OUT\n", stderr);
   return 2;
 }
 
@@ -40,8 +39,6 @@ int main(int argc, char** argv) {
     return WriteAll(argv[3], data.data(), data.size()) ? 0 : 1;
   }
   if (command != "ascii85" && command != "hex") return Usage();
-  const std::size_t block = argc > 4 ? std::strtoull(argv[4], nullptr, 10) : 0;
-  const std::size_t line = argc > 5 ? std::strtoull(argv[5], nullptr, 10) : 512;
 
   // Read into uninitialised memory, the way a program that loads whole files should.
   std::FILE* in = std::fopen(argv[2], "rb");
@@ -54,14 +51,23 @@ int main(int argc, char** argv) {
   const bool read = std::fread(buffer.get(), 1, size, in) == size;
   std::fclose(in);
   if (!read) return 1;
-  const std::span<const unsigned char> data(buffer.get(), size);
 
-  const auto start = std::chrono::steady_clock::now();
-  const std::string text = command == "ascii85" ? trm::EncodeAscii85(data, block, line)
-                                                : trm::EncodeHex(data, block, line);
-  const double seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  std::fprintf(stderr, "%s: %zu bytes -> %zu chars in %.1f ms (%.0f MB/s)\n", command.c_str(),
-               data.size(), text.size(), seconds * 1e3, data.size() / seconds / 1e6);
-  return WriteAll(argv[3], text.data(), text.size()) ? 0 : 1;
+  std::FILE* out = std::fopen(argv[3], "wb");
+  if (out == nullptr) return 1;
+  bool written = true;
+  std::string text;
+  std::chrono::steady_clock::duration encoding{};
+  for (std::size_t at = 0; at < size; at += trm::kStreamPieceBytes) {
+    const std::span<const unsigned char> piece(buffer.get() + at,
+                                               std::min(trm::kStreamPieceBytes, size - at));
+    const auto start = std::chrono::steady_clock::now();
+    trm::EncodeRecordPiece(piece, command == "hex", at + piece.size() == size, text);
+    encoding += std::chrono::steady_clock::now() - start;
+    written = written && std::fwrite(text.data(), 1, text.size(), out) == text.size();
+  }
+  written = std::fclose(out) == 0 && written;
+  const double seconds = std::chrono::duration<double>(encoding).count();
+  std::fprintf(stderr, "%s: %zu bytes in %.1f ms (%.0f MB/s)\n", command.c_str(), size,
+               seconds * 1e3, size / seconds / 1e6);
+  return written ? 0 : 1;
 }

@@ -9,8 +9,8 @@
 
 #include "delivery.h"
 #include "generator_session.h"
-#include "platform/file_layer.h"
 #include "platform/path_kind.h"
+#include "platform/temp_name.h"
 #include "progress_line.h"
 #include "trm.h"
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "unique_fd.h"
+#include "platform/unique_fd.h"
 
 namespace kmsim {
 
@@ -36,11 +36,11 @@ class DiskView {
   const std::filesystem::path& Root() const { return root_; }
   // Handles for the interpreter, which reaches the folders through /proc/self/fd: the
   // disk's own path never reaches it (its sandbox splits paths at ":").
-  int FlatFd() const { return flat_.Get(); }
-  int TempFd() const { return temp_.Get(); }
-  int RunFd() const { return run_.Get(); }
+  int FlatFd() const { return flat_.get(); }
+  int TempFd() const { return temp_.get(); }
+  int RunFd() const { return run_.get(); }
   // The interpreter inherits the lock, so the disk stays taken while one runs.
-  int LockFd() const { return lock_.Get(); }
+  int LockFd() const { return lock_.get(); }
 
  private:
   bool ImportFolder(int folder, const std::string& prefix, std::vector<std::string>& notes,
@@ -48,12 +48,12 @@ class DiskView {
   bool Place(const std::string& flat, const std::string& name);
 
   std::filesystem::path root_;
-  UniqueFd rootFd_;
-  UniqueFd private_;
-  UniqueFd flat_;
-  UniqueFd run_;
-  UniqueFd temp_;
-  UniqueFd lock_;
+  platform::UniqueFd rootFd_;
+  platform::UniqueFd private_;
+  platform::UniqueFd flat_;
+  platform::UniqueFd run_;
+  platform::UniqueFd temp_;
+  platform::UniqueFd lock_;
 };
 
 }  // namespace kmsim

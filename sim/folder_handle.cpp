@@ -24,8 +24,8 @@ bool RemoveContentsAt(int folder, int depth) {
       ok = false;
       continue;
     }
-    const UniqueFd sub = OpenFolder(folder, name, false);
-    if (!sub || !RemoveContentsAt(sub.Get(), depth + 1) ||
+    const platform::UniqueFd sub = OpenFolder(folder, name, false);
+    if (!sub || !RemoveContentsAt(sub.get(), depth + 1) ||
         ::unlinkat(folder, name.c_str(), AT_REMOVEDIR) != 0) {
       ok = false;
     }
@@ -35,12 +35,12 @@ bool RemoveContentsAt(int folder, int depth) {
 
 }  // namespace
 
-UniqueFd OpenFolder(int parent, const std::string& name, bool create, unsigned mode) {
+platform::UniqueFd OpenFolder(int parent, const std::string& name, bool create, unsigned mode) {
   constexpr int kFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
-  UniqueFd fd(::openat(parent, name.c_str(), kFlags));
+  platform::UniqueFd fd(::openat(parent, name.c_str(), kFlags));
   if (!fd && create && errno == ENOENT) {
     if (::mkdirat(parent, name.c_str(), mode) != 0 && errno != EEXIST) return fd;
-    fd.Reset(::openat(parent, name.c_str(), kFlags));
+    fd.reset(::openat(parent, name.c_str(), kFlags));
   }
   return fd;
 }

@@ -4,13 +4,14 @@
 #include <string>
 #include <vector>
 
-#include "unique_fd.h"
+#include "platform/unique_fd.h"
 
 namespace kmsim {
 
 // Opens the folder name inside parent without following a link; with create, makes it
 // first when missing (mode as given, less the umask). Errors leave errno set.
-UniqueFd OpenFolder(int parent, const std::string& name, bool create, unsigned mode = 0777);
+platform::UniqueFd OpenFolder(int parent, const std::string& name, bool create,
+                              unsigned mode = 0777);
 
 // The names in a folder ("." and ".." left out). False on a read error.
 bool ListFolder(int folder, std::vector<std::string>& names);

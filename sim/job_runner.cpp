@@ -18,10 +18,10 @@
 #include <system_error>
 
 #include "output_tail.h"
+#include "platform/unique_fd.h"
 #include "preamble.h"
 #include "printer_name.h"
 #include "stop_signal.h"
-#include "unique_fd.h"
 
 namespace kmsim {
 
@@ -100,13 +100,13 @@ std::string FindInterpreter() {
   return {};
 }
 
-UniqueFd PreambleFile() {
-  UniqueFd fd(::memfd_create("kmsim-preamble", MFD_CLOEXEC));
+platform::UniqueFd PreambleFile() {
+  platform::UniqueFd fd(::memfd_create("kmsim-preamble", MFD_CLOEXEC));
   if (!fd) return fd;
   std::string_view left = kPreamble;
   while (!left.empty()) {
-    const ssize_t n = ::write(fd.Get(), left.data(), left.size());
-    if (n <= 0) return UniqueFd();
+    const ssize_t n = ::write(fd.get(), left.data(), left.size());
+    if (n <= 0) return platform::UniqueFd();
     left.remove_prefix(static_cast<std::size_t>(n));
   }
   return fd;
@@ -177,7 +177,7 @@ struct Ending {
 // is asked to stop; then ends its whole process group.
 Ending Supervise(pid_t child, int output, Clock::time_point deadline, OutputTail& tail) {
   Ending ending;
-  const UniqueFd pidfd(static_cast<int>(::syscall(SYS_pidfd_open, child, 0)));
+  const platform::UniqueFd pidfd(static_cast<int>(::syscall(SYS_pidfd_open, child, 0)));
   bool outputOpen = true;
   bool exited = false;
   char buffer[65536];
@@ -196,7 +196,7 @@ Ending Supervise(pid_t child, int output, Clock::time_point deadline, OutputTail
       break;
     }
     pollfd fds[3] = {{outputOpen ? output : -1, POLLIN, 0},
-                     {exited ? -1 : pidfd.Get(), POLLIN, 0},
+                     {exited ? -1 : pidfd.get(), POLLIN, 0},
                      {StopFd(), POLLIN, 0}};
     int wait = static_cast<int>(std::min<long long>(
         std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count(), 1000));
@@ -236,7 +236,7 @@ JobResult RunJob(int jobFd, int jobNumber, const DiskView& disk, const RunOption
     result.verdict = "failed empty";
     return result;
   }
-  const UniqueFd preamble = PreambleFile();
+  const platform::UniqueFd preamble = PreambleFile();
   if (!preamble) {
     result.verdict = "failed cannot-write-preamble";
     return result;
@@ -256,26 +256,26 @@ JobResult RunJob(int jobFd, int jobNumber, const DiskView& disk, const RunOption
                                    "-dSAFER",
                                    "-skmRoot=" + flat + "/",
                                    "--permit-file-all=" + flat + "/*"};
-  std::vector<int> inherited = {disk.LockFd(), disk.FlatFd(), disk.TempFd(), preamble.Get(), jobFd};
-  UniqueFd pages;
+  std::vector<int> inherited = {disk.LockFd(), disk.FlatFd(), disk.TempFd(), preamble.get(), jobFd};
+  platform::UniqueFd pages;
   if (options.pagesDir.empty()) {
     args.push_back("-sDEVICE=nullpage");
   } else {
     std::error_code ec;
     for (const fs::path& old : PagesOf(options.pagesDir, jobNumber)) fs::remove(old, ec);
-    pages.Reset(::open(options.pagesDir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    pages.reset(::open(options.pagesDir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!pages) {
       result.verdict = "failed cannot-open-pages-folder";
       return result;
     }
-    inherited.push_back(pages.Get());
+    inherited.push_back(pages.get());
     args.push_back(options.pageFormat == PageFormat::kPng ? "-sDEVICE=png16m"
                                                           : "-sDEVICE=txtwrite");
     if (options.pageFormat == PageFormat::kPng) args.push_back("-r100");
-    args.push_back("-sOutputFile=" + FdPath(pages.Get()) + "/job" + std::to_string(jobNumber) +
+    args.push_back("-sOutputFile=" + FdPath(pages.get()) + "/job" + std::to_string(jobNumber) +
                    "-page%d" + (options.pageFormat == PageFormat::kPng ? ".png" : ".txt"));
   }
-  args.push_back(FdPath(preamble.Get()));
+  args.push_back(FdPath(preamble.get()));
   args.push_back(FdPath(jobFd));
   ::lseek(jobFd, 0, SEEK_SET);
 
@@ -289,8 +289,8 @@ JobResult RunJob(int jobFd, int jobNumber, const DiskView& disk, const RunOption
     result.verdict = "failed cannot-start-ghostscript";
     return result;
   }
-  UniqueFd outputRead(pipeFds[0]);
-  UniqueFd outputWrite(pipeFds[1]);
+  platform::UniqueFd outputRead(pipeFds[0]);
+  platform::UniqueFd outputWrite(pipeFds[1]);
 
   ChildSetup setup;
   for (std::string& a : args) setup.argv.push_back(a.data());
@@ -298,7 +298,7 @@ JobResult RunJob(int jobFd, int jobNumber, const DiskView& disk, const RunOption
   for (std::string& e : env) setup.envp.push_back(e.data());
   setup.envp.push_back(nullptr);
   setup.inherited = inherited;
-  setup.output = outputWrite.Get();
+  setup.output = outputWrite.get();
   setup.memoryBytes = WithinHardLimit(RLIMIT_AS, options.memoryLimitMiB);
   setup.fileBytes = WithinHardLimit(RLIMIT_FSIZE, options.fileSizeLimitMiB);
   setup.parent = ::getpid();
@@ -310,11 +310,11 @@ JobResult RunJob(int jobFd, int jobNumber, const DiskView& disk, const RunOption
   }
   if (child == 0) StartInterpreter(setup, program.c_str());
   ::setpgid(child, child);
-  outputWrite.Reset();
+  outputWrite.reset();
 
   OutputTail tail(kOutputKept);
   const Ending ending = Supervise(
-      child, outputRead.Get(), Clock::now() + std::chrono::seconds(options.timeoutSeconds), tail);
+      child, outputRead.get(), Clock::now() + std::chrono::seconds(options.timeoutSeconds), tail);
   result.output = tail.Text();
   result.outputSize = tail.Total();
   if (!options.pagesDir.empty()) result.pages = PagesOf(options.pagesDir, jobNumber);

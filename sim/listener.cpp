@@ -15,9 +15,9 @@
 #include <chrono>
 #include <cstring>
 
+#include "platform/unique_fd.h"
 #include "printer_name.h"
 #include "stop_signal.h"
-#include "unique_fd.h"
 
 namespace kmsim {
 
@@ -98,7 +98,8 @@ std::string Receive(int connection, int file, const ListenOptions& options) {
 // Copies the job into KEEPDIR/name, under a hidden name until it is complete.
 bool KeepJob(int job, const fs::path& dir, const std::string& name, std::string& error) {
   const fs::path part = dir / ("." + name + ".part");
-  const UniqueFd out(::open(part.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+  const platform::UniqueFd out(
+      ::open(part.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
   bool ok = static_cast<bool>(out);
   char buffer[65536];
   for (off_t at = 0; ok;) {
@@ -109,7 +110,7 @@ bool KeepJob(int job, const fs::path& dir, const std::string& name, std::string&
       break;
     }
     for (ssize_t done = 0; ok && done < n;) {
-      const ssize_t w = ::write(out.Get(), buffer + done, static_cast<std::size_t>(n - done));
+      const ssize_t w = ::write(out.get(), buffer + done, static_cast<std::size_t>(n - done));
       if (w < 0 && errno == EINTR) continue;
       ok = w > 0;
       if (ok) done += w;
@@ -136,18 +137,18 @@ int Listen(const ListenOptions& options, Session& session, std::FILE* report) {
                  options.port.c_str(), gai_strerror(rc));
     return 2;
   }
-  UniqueFd listener;
+  platform::UniqueFd listener;
   std::string failure = "no address";
   for (addrinfo* a = found; a && !listener; a = a->ai_next) {
     if (!options.allowRemote && !IsLoopback(a->ai_addr)) {
       failure = "not a loopback address (use --allow-remote to serve the network)";
       continue;
     }
-    UniqueFd fd(::socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC, a->ai_protocol));
+    platform::UniqueFd fd(::socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC, a->ai_protocol));
     if (!fd) continue;
     const int on = 1;
-    setsockopt(fd.Get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    if (::bind(fd.Get(), a->ai_addr, a->ai_addrlen) != 0 || ::listen(fd.Get(), 64) != 0) {
+    setsockopt(fd.get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    if (::bind(fd.get(), a->ai_addr, a->ai_addrlen) != 0 || ::listen(fd.get(), 64) != 0) {
       failure = std::strerror(errno);
       continue;
     }
@@ -162,13 +163,13 @@ int Listen(const ListenOptions& options, Session& session, std::FILE* report) {
 
   sockaddr_storage bound{};
   socklen_t boundLength = sizeof bound;
-  getsockname(listener.Get(), reinterpret_cast<sockaddr*>(&bound), &boundLength);
+  getsockname(listener.get(), reinterpret_cast<sockaddr*>(&bound), &boundLength);
   std::fprintf(report, "listening %s\n", Describe(reinterpret_cast<sockaddr*>(&bound)).c_str());
   std::fflush(report);
 
   unsigned kept = 0;
   while (!StopRequested()) {
-    pollfd fds[2] = {{listener.Get(), POLLIN, 0}, {StopFd(), POLLIN, 0}};
+    pollfd fds[2] = {{listener.get(), POLLIN, 0}, {StopFd(), POLLIN, 0}};
     if (::poll(fds, 2, -1) < 0) {
       if (errno == EINTR) continue;
       std::fprintf(stderr, "kmsim: %s\n", std::strerror(errno));
@@ -178,20 +179,21 @@ int Listen(const ListenOptions& options, Session& session, std::FILE* report) {
     if (!(fds[0].revents & POLLIN)) continue;
     sockaddr_storage peer{};
     socklen_t peerLength = sizeof peer;
-    UniqueFd connection(
-        ::accept4(listener.Get(), reinterpret_cast<sockaddr*>(&peer), &peerLength, SOCK_CLOEXEC));
+    platform::UniqueFd connection(
+        ::accept4(listener.get(), reinterpret_cast<sockaddr*>(&peer), &peerLength, SOCK_CLOEXEC));
     if (!connection) continue;
     const std::string from = Describe(reinterpret_cast<sockaddr*>(&peer));
     // The job has no name: nothing of it stays behind, whatever happens to kmsim.
-    const UniqueFd job(::openat(session.Disk().RunFd(), "received",
-                                O_RDWR | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600));
+    const platform::UniqueFd job(::openat(session.Disk().RunFd(), "received",
+                                          O_RDWR | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC,
+                                          0600));
     if (!job || ::unlinkat(session.Disk().RunFd(), "received", 0) != 0) {
       std::fprintf(stderr, "kmsim: cannot store a received job: %s\n", std::strerror(errno));
       continue;
     }
-    std::string note = Receive(connection.Get(), job.Get(), options);
+    std::string note = Receive(connection.get(), job.get(), options);
     struct stat st {};
-    const bool empty = ::fstat(job.Get(), &st) != 0 || st.st_size == 0;
+    const bool empty = ::fstat(job.get(), &st) != 0 || st.st_size == 0;
     if (note.empty() && empty) note = "empty";
     if (!note.empty()) {
       std::fprintf(report, "received %s %s\n", ReportEscape(from).c_str(), note.c_str());
@@ -203,7 +205,7 @@ int Listen(const ListenOptions& options, Session& session, std::FILE* report) {
     if (empty || note == "too-large" || note == "interrupted" || note == "cannot-store-job") {
       continue;
     }
-    session.RunOne(job.Get(), from);
+    session.RunOne(job.get(), from);
     ++kept;
     // Kept jobs are named as the plain job sink of the tests names them, written under a
     // hidden name, and appear once the job has run: a kept job is a finished one.
@@ -211,7 +213,7 @@ int Listen(const ListenOptions& options, Session& session, std::FILE* report) {
       char name[32];
       std::snprintf(name, sizeof name, "job-%06u.bin", kept);
       std::string error;
-      if (!KeepJob(job.Get(), options.keepJobsDir, name, error)) {
+      if (!KeepJob(job.get(), options.keepJobsDir, name, error)) {
         std::fprintf(stderr, "kmsim: cannot keep %s: %s\n", name, error.c_str());
       }
     }

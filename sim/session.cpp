@@ -6,6 +6,7 @@
 
 #include "disk_changes.h"
 #include "output_tail.h"
+#include "platform/unique_fd.h"
 #include "printer_name.h"
 
 namespace kmsim {
@@ -26,14 +27,14 @@ bool Session::Finish(const std::string& verdict, bool ok) {
 }
 
 bool Session::RunOne(const std::filesystem::path& job, const std::string& source) {
-  const UniqueFd fd(::open(job.c_str(), O_RDONLY | O_CLOEXEC));
+  const platform::UniqueFd fd(::open(job.c_str(), O_RDONLY | O_CLOEXEC));
   if (!fd) {
     ++jobs_;
     records_ = 0;
     Line("job " + std::to_string(jobs_) + " " + ReportEscape(source));
     return Finish("failed cannot-read-job", false);
   }
-  return RunOne(fd.Get(), source);
+  return RunOne(fd.get(), source);
 }
 
 bool Session::RunOne(int jobFd, const std::string& source) {

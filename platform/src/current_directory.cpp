@@ -1,9 +1,11 @@
+#include "platform/current_directory.h"
+
 #include <unistd.h>
 
 #include <cerrno>
 #include <string>
 
-#include "platform/file_layer.h"
+#include "platform/process_lock.h"
 
 namespace platform {
 

@@ -1,3 +1,5 @@
+#include "platform/file_helpers.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <fnmatch.h>
@@ -11,59 +13,52 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/file_layer.h"
+#include "platform/path_parts.h"
+#include "platform/unique_fd.h"
 
 namespace platform {
 
 namespace {
-
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0) close(fd_);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-  bool valid() const { return fd_ >= 0; }
-  // Closes now and reports whether the close succeeded (a write error may show only here).
-  bool closeNow() {
-    const int fd = fd_;
-    fd_ = -1;
-    return close(fd) == 0;
-  }
-
- private:
-  int fd_;
-};
 
 bool IsFolder(const std::string& path) {
   struct stat st {};
   return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool WriteAll(int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t written = write(fd, data, size);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += written;
-    size -= static_cast<std::size_t>(written);
+// Reads size bytes from the start of fd without moving its offset; false on an error or when
+// the file ends early.
+bool ReadAt(int fd, char* data, std::size_t size) {
+  std::size_t done = 0;
+  while (done < size) {
+    const ssize_t got = pread(fd, data + done, size - done, static_cast<off_t>(done));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;
+    done += static_cast<std::size_t>(got);
   }
   return true;
+}
+
+// Only regular files have a size to read up to; anything else is "cannot be read".
+template <typename Bytes>
+std::optional<Bytes> ReadAllOf(int fd, std::uint64_t maxBytes) {
+  struct stat st {};
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+      static_cast<std::uint64_t>(st.st_size) > maxBytes) {
+    return std::nullopt;
+  }
+  Bytes bytes(static_cast<std::size_t>(st.st_size), 0);
+  if (!ReadAt(fd, reinterpret_cast<char*>(bytes.data()), bytes.size())) return std::nullopt;
+  return bytes;
 }
 
 // Copies source to target byte for byte and flushes it to the disk; the target is created or
 // truncated with the source's permission bits.
 bool CopyFlushed(const char* source, const char* target) {
-  Fd in(open(source, O_RDONLY | O_CLOEXEC));
+  UniqueFd in(open(source, O_RDONLY | O_CLOEXEC));
   if (!in.valid()) return false;
   struct stat st {};
   if (fstat(in.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-  Fd out(open(target, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, st.st_mode & 07777));
+  UniqueFd out(open(target, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, st.st_mode & 07777));
   if (!out.valid()) return false;
   std::vector<char> chunk(1 << 16);
   for (;;) {
@@ -73,9 +68,12 @@ bool CopyFlushed(const char* source, const char* target) {
       return false;
     }
     if (got == 0) break;
-    if (!WriteAll(out.get(), chunk.data(), static_cast<std::size_t>(got))) return false;
+    if (!WriteAll(out.get(), std::string_view(chunk.data(), static_cast<std::size_t>(got)))) {
+      return false;
+    }
   }
-  return fsync(out.get()) == 0 && out.closeNow();
+  // A write error may show only at close.
+  return fsync(out.get()) == 0 && close(out.release()) == 0;
 }
 
 // Makes a finished rename durable.
@@ -83,8 +81,7 @@ void SyncFolderOf(const char* path) {
   TextObject file(path);
   TextObject folder;
   FolderOf(folder, file);
-  Fd dir(open(folder.isEmpty() ? "." : folder.cstr(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (dir.valid()) (void)fsync(dir.get());
+  (void)SyncFolder(folder.isEmpty() ? "." : folder.cstr());
 }
 
 }  // namespace
@@ -191,20 +188,34 @@ bool Exists(const char* path) {
 
 std::optional<std::vector<unsigned char>> ReadWholeFile(const char* path) {
   if (!path) return std::nullopt;
-  Fd in(open(path, O_RDONLY | O_CLOEXEC));
-  if (!in.valid()) return std::nullopt;
-  struct stat st {};
-  // Only regular files have a size to read up to; a folder is "cannot be read".
-  if (fstat(in.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
-  std::vector<unsigned char> bytes(static_cast<std::size_t>(st.st_size));
+  const UniqueFd in(open(path, O_RDONLY | O_CLOEXEC));
+  if (!in) return std::nullopt;
+  return ReadAllOf<std::vector<unsigned char>>(in.get(), std::numeric_limits<std::uint64_t>::max());
+}
+
+std::optional<std::string> ReadWholeFile(int fd, std::uint64_t maxBytes) {
+  return ReadAllOf<std::string>(fd, maxBytes);
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
   std::size_t done = 0;
   while (done < bytes.size()) {
-    const ssize_t got = read(in.get(), bytes.data() + done, bytes.size() - done);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) return std::nullopt;
-    done += static_cast<std::size_t>(got);
+    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (n == 0) errno = EIO;
+      return false;
+    }
+    done += static_cast<std::size_t>(n);
   }
-  return bytes;
+  return true;
+}
+
+bool SyncFolder(const char* folder) {
+  const UniqueFd fd(folder ? open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1);
+  if (!fd) return false;
+  // Some file systems cannot sync a folder at all; the rename is then as durable as it gets.
+  return fsync(fd.get()) == 0 || errno == EINVAL;
 }
 
 }  // namespace platform

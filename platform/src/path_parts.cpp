@@ -1,7 +1,6 @@
-#include <cstring>
-#include <string_view>
+#include "platform/path_parts.h"
 
-#include "platform/file_layer.h"
+#include <string>
 
 namespace platform {
 
@@ -36,6 +35,20 @@ void FolderOf(TextObject& target, const TextObject& path) {
   // The root keeps its separator; any other folder loses its trailing one.
   if (part.size() > 1 && IsSeparator(part.back())) part.remove_suffix(1);
   target.set(std::string(part).c_str());
+}
+
+std::string FolderOfFile(std::string_view path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string_view::npos) return ".";
+  if (slash == 0) return "/";
+  return std::string(path.substr(0, slash));
+}
+
+std::string Beside(std::string_view path, std::string_view name) {
+  const std::size_t slash = path.rfind('/');
+  std::string result(slash == std::string_view::npos ? std::string_view()
+                                                     : path.substr(0, slash + 1));
+  return result.append(name);
 }
 
 }  // namespace platform

@@ -4,7 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "platform/file_layer.h"
+#include "platform/file_helpers.h"
 
 namespace platform {
 

@@ -1,4 +1,4 @@
-#include "temp_name.h"
+#include "platform/temp_name.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,7 +11,7 @@
 #include <random>
 #include <string>
 
-#include "platform/file_layer.h"
+#include "temp_name_seed.h"
 
 namespace platform {
 

@@ -1,4 +1,4 @@
-#include "platform/file_layer.h"
+#include "platform/wild_match.h"
 
 namespace platform {
 

@@ -1,6 +1,6 @@
 #include <algorithm>
-#include <cctype>
 
+#include "platform/ascii_case.h"
 #include "printing/destinations.h"
 #include "printing/job_delivery.h"
 #include "printing/printer_list.h"
@@ -9,13 +9,6 @@
 namespace printing {
 
 namespace {
-
-bool EqualIgnoringCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) ==
-                  std::tolower(static_cast<unsigned char>(y));
-         });
-}
 
 std::string Join(const std::vector<std::string>& parts, const char* separator) {
   std::string text;
@@ -79,7 +72,7 @@ DeliveryOutcome DeliverJob(const std::string& documentName, const std::string& j
     const std::vector<std::string> printers = ListPostScriptPrinters(&listError);
     for (const std::string& member : members) {
       const bool listed = std::any_of(printers.begin(), printers.end(), [&](const std::string& p) {
-        return EqualIgnoringCase(p, member);
+        return platform::EqualsIgnoringAsciiCase(p, member);
       });
       if (!listed) {
         fail(member, listError.empty() ? NotListedReasonOrDefault(member) : listError);

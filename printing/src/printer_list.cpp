@@ -1,10 +1,11 @@
 #include "printing/printer_list.h"
 
 #include <algorithm>
-#include <cctype>
 
+#include "driver_kind.h"
+#include "platform/ascii_case.h"
 #include "print_server.h"
-#include "printer_details.h"
+#include "printer_list_on_connection.h"
 
 namespace printing {
 
@@ -13,16 +14,6 @@ namespace {
 std::string& NoPrinterStorage() {
   static std::string text = kNoPrintersText;
   return text;
-}
-
-std::string Upper(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-  return text;
-}
-
-bool EqualIgnoringCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && Upper(a) == Upper(b);
 }
 
 std::string Text(ipp_attribute_t* attr) {
@@ -93,7 +84,7 @@ bool EnumeratePrinters(std::vector<PrinterRecord>& printers, std::string* error)
 }
 
 bool HasPostScriptName(const std::string& driverName) {
-  const std::string upper = Upper(driverName);
+  const std::string upper = platform::AsciiUpper(driverName);
   return upper.find(" PS") != std::string::npos || upper.find("POSTSCRIPT") != std::string::npos;
 }
 
@@ -165,7 +156,7 @@ std::string NotListedReason(const std::string& name) {
   std::vector<PrinterRecord> printers;
   if (!server.Open(&error) || !EnumeratePrinters(server, printers, &error)) return error;
   const auto found = std::find_if(printers.begin(), printers.end(), [&](const PrinterRecord& p) {
-    return EqualIgnoringCase(p.name, name);
+    return platform::EqualsIgnoringAsciiCase(p.name, name);
   });
   if (found == printers.end()) return "not an installed printer";
   if (IsExcludedPrinter(*found)) return "a converter pseudo-printer, never offered as a printer";
@@ -189,8 +180,9 @@ std::string NotListedReason(const std::string& name) {
 
 bool IsInstalledPrinter(const std::string& name) {
   const std::vector<std::string> printers = ListPostScriptPrinters();
-  return std::any_of(printers.begin(), printers.end(),
-                     [&](const std::string& p) { return EqualIgnoringCase(p, name); });
+  return std::any_of(printers.begin(), printers.end(), [&](const std::string& p) {
+    return platform::EqualsIgnoringAsciiCase(p, name);
+  });
 }
 
 }  // namespace printing

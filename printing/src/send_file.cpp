@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "file_descriptor.h"
+#include "platform/unique_fd.h"
 #include "print_server.h"
 #include "printing/job_delivery.h"
 
@@ -63,8 +63,8 @@ int CreateJob(PrintServerConnection& server, const std::string& printerName,
 
 bool SendFileToPrinter(const std::string& documentName, const std::string& jobPath,
                        const std::string& printerName, std::string* error) {
-  FileDescriptor file(open(jobPath.c_str(), O_RDONLY | O_CLOEXEC));
-  if (file.get() < 0) {
+  const platform::UniqueFd file(open(jobPath.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!file) {
     SetError(error, "cannot open the job file " + jobPath + ": " + std::strerror(errno));
     return false;
   }

@@ -9,6 +9,10 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/file_helpers.h"
+#include "platform/path_parts.h"
+#include "platform/unique_fd.h"
+
 namespace settings {
 
 namespace {
@@ -17,44 +21,26 @@ namespace {
 class TemporaryFile {
  public:
   explicit TemporaryFile(std::string pattern) : name_(std::move(pattern)) {
-    fd_ = mkostemp(name_.data(), O_CLOEXEC);
-    if (fd_ < 0) name_.clear();
+    fd_.reset(mkostemp(name_.data(), O_CLOEXEC));
+    if (!fd_) name_.clear();
   }
   ~TemporaryFile() {
-    if (fd_ >= 0) close(fd_);
+    fd_.reset();
     if (!name_.empty()) unlink(name_.c_str());
   }
   TemporaryFile(const TemporaryFile&) = delete;
   TemporaryFile& operator=(const TemporaryFile&) = delete;
 
-  int fd() const { return fd_; }
+  int fd() const { return fd_.get(); }
   const std::string& name() const { return name_; }
   // Data not yet on the disk can still fail at close.
-  bool Close() {
-    const int fd = fd_;
-    fd_ = -1;
-    return close(fd) == 0;
-  }
+  bool Close() { return close(fd_.release()) == 0; }
   void Renamed() { name_.clear(); }
 
  private:
   std::string name_;
-  int fd_ = -1;
+  platform::UniqueFd fd_;
 };
-
-bool WriteAll(int fd, const std::string& bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      if (n == 0) errno = EIO;
-      return false;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
-}
 
 bool Fail(std::string* error, const std::string& reason) {
   if (error) *error = reason;
@@ -63,15 +49,6 @@ bool Fail(std::string* error, const std::string& reason) {
 
 bool FailWithErrno(std::string* error) {
   return Fail(error, std::strerror(errno));
-}
-
-bool SyncFolder(const std::string& folder) {
-  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return false;
-  // Some file systems cannot sync a folder at all; the rename is then as durable as it gets.
-  const bool synced = fsync(fd) == 0 || errno == EINVAL;
-  close(fd);
-  return synced;
 }
 
 }  // namespace
@@ -87,11 +64,10 @@ bool ReplaceFileContents(const std::string& path, const std::string& bytes, std:
   // Replacing needs only the folder's permission; the file's own mode still decides.
   if (faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return FailWithErrno(error);
 
-  const std::size_t slash = target.rfind('/');
-  const std::string folder = slash == 0 ? "/" : target.substr(0, slash);
-  TemporaryFile temp(target.substr(0, slash + 1) + "." + target.substr(slash + 1) + ".XXXXXX");
+  const std::string name = target.substr(target.rfind('/') + 1);
+  TemporaryFile temp(platform::Beside(target, "." + name + ".XXXXXX"));
   if (temp.fd() < 0) return FailWithErrno(error);
-  if (!WriteAll(temp.fd(), bytes)) return FailWithErrno(error);
+  if (!platform::WriteAll(temp.fd(), bytes)) return FailWithErrno(error);
   // Owner before mode: a change of owner clears set-id bits. Only root may give the file away.
   if ((info.st_uid != geteuid() || info.st_gid != getegid()) &&
       fchown(temp.fd(), info.st_uid, info.st_gid) != 0 && errno != EPERM) {
@@ -102,7 +78,7 @@ bool ReplaceFileContents(const std::string& path, const std::string& bytes, std:
   if (!temp.Close()) return FailWithErrno(error);
   if (rename(temp.name().c_str(), target.c_str()) != 0) return FailWithErrno(error);
   temp.Renamed();
-  if (!SyncFolder(folder)) return FailWithErrno(error);
+  if (!platform::SyncFolder(platform::FolderOfFile(target).c_str())) return FailWithErrno(error);
   return true;
 }
 

@@ -2,17 +2,19 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <wx/mstream.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <string_view>
 #include <system_error>
+#include <utility>
 
+#include "entry_order.h"
+#include "platform/unique_fd.h"
 #include "replace_file.h"
 
 namespace settings {
@@ -53,18 +55,17 @@ bool FileExists(const std::string& path) {
 // Why the file cannot be read, or empty. Opened without blocking: a pipe put in the file's
 // place must not hang the program.
 std::string ReadProblem(const std::string& path) {
-  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return std::strerror(errno);
+  const platform::UniqueFd fd(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  if (!fd) return std::strerror(errno);
   struct stat info {};
   std::string problem;
-  if (fstat(fd, &info) != 0) {
+  if (fstat(fd.get(), &info) != 0) {
     problem = std::strerror(errno);
   } else if (!S_ISREG(info.st_mode)) {
     problem = "not a regular file";
   } else if (info.st_size > kMaxSettingsFileBytes) {
     problem = "larger than " + std::to_string(kMaxSettingsFileBytes / (1024 * 1024)) + " MiB";
   }
-  close(fd);
   return problem;
 }
 
@@ -83,32 +84,6 @@ bool HasLineBreak(const wxString& value) {
 }
 
 }  // namespace
-
-std::string CommonAppDataFolder() {
-  const char* override = std::getenv(kAppDataVariable);
-  std::string folder = (override && *override) ? override : "/var/lib";
-  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-  return folder;
-}
-
-std::string SettingsFileName(const std::string& applicationName) {
-  if (applicationName.find(".ini") != std::string::npos) return applicationName;
-  return applicationName + ".ini";
-}
-
-std::string SettingsFolder(const std::string& fileName) {
-  std::string folder = CommonAppDataFolder();
-  if (folder.empty()) return {};
-  if (folder.back() != '/') folder += '/';
-  folder += "Norvale/KORA/";
-  if (fileName == "koramanage.ini") folder += "KMAN/";
-  return folder;
-}
-
-std::string SettingsPath(const std::string& applicationName) {
-  const std::string fileName = SettingsFileName(applicationName);
-  return SettingsFolder(fileName) + fileName;
-}
 
 bool IsSafeKey(const std::string& key) {
   if (key.empty()) return false;
@@ -175,19 +150,47 @@ bool SettingsFile::Flush(bool /*currentOnly*/) {
     return false;
   }
   if (!dirty_) return true;
-  wxMemoryOutputStream text;
+  std::string bytes;
   std::string reason = "cannot build its text";
-  if (Save(text, wxConvUTF8)) {
-    const wxStreamBuffer* buffer = text.GetOutputStreamBuffer();
-    const std::string bytes(static_cast<const char*>(buffer->GetBufferStart()),
-                            static_cast<std::size_t>(text.GetLength()));
-    if (ReplaceFileContents(path(), bytes, &reason)) {
-      dirty_ = false;
-      return true;
-    }
+  if (HeldText(bytes) && ReplaceFileContents(path(), bytes, &reason)) {
+    dirty_ = false;
+    return true;
   }
   lastError_ = "cannot write the settings file " + path() + ": " + reason;
   return false;
+}
+
+bool SettingsFile::HeldText(std::string& bytes) {
+  wxMemoryOutputStream text;
+  if (!Save(text, wxConvUTF8)) return false;
+  const wxStreamBuffer* buffer = text.GetOutputStreamBuffer();
+  bytes.assign(static_cast<const char*>(buffer->GetBufferStart()),
+               static_cast<std::size_t>(text.GetLength()));
+  return true;
+}
+
+std::vector<std::string> SettingsFile::EntriesInFileOrder() {
+  std::vector<std::pair<std::size_t, wxString>> ranked;
+  wxString entry;
+  long cookie = 0;
+  for (bool more = GetFirstEntry(entry, cookie); more; more = GetNextEntry(entry, cookie)) {
+    ranked.emplace_back(0, entry);
+  }
+  std::string text;
+  std::vector<wxString> order;
+  if (HeldText(text)) order = EntryNamesInLineOrder(wxString::FromUTF8(text), GetPath());
+  std::map<wxString, std::size_t> place;  // lower-case name -> line order
+  for (std::size_t i = 0; i < order.size(); ++i) place.emplace(order[i].Lower(), i);
+  // A name no line gives (none should) keeps its sorted place after the others: never lost.
+  for (auto& [rank, name] : ranked) {
+    const auto found = place.find(name.Lower());
+    rank = found == place.end() ? order.size() : found->second;
+  }
+  std::stable_sort(ranked.begin(), ranked.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<std::string> names;
+  for (const auto& [rank, name] : ranked) names.push_back(name.utf8_string());
+  return names;
 }
 
 bool SettingsFile::RenameEntry(const wxString& oldName, const wxString& newName) {

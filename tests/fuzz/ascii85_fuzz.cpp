@@ -4,10 +4,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "encoding/ascii85.h"
+#include "encoding/ascii85_kernels.h"
+#include "encoding/cpu_dispatch.h"
 #include "encoding/hex.h"
 
 namespace {
@@ -55,39 +58,22 @@ Bytes DecodeAscii85(const std::string& text) {
   return out;
 }
 
-Bytes DecodeHex(const std::string& text) {
-  Bytes out;
-  int high = -1;
-  for (const char c : text) {
-    if (c == '\n' || c == '<' || c == '>') continue;
-    int digit;
-    if (c >= '0' && c <= '9') {
-      digit = c - '0';
-    } else if (c >= 'A' && c <= 'F') {
-      digit = c - 'A' + 10;
-    } else {
-      std::abort();
-    }
-    if (high < 0) {
-      high = digit;
-    } else {
-      out.push_back(static_cast<unsigned char>(high * 16 + digit));
-      high = -1;
-    }
+Bytes DecodeHex(std::string text) {
+  std::erase_if(text, [](char c) { return c == '\n' || c == '<' || c == '>'; });
+  if (text.size() % 2 != 0 || text.find_first_not_of("0123456789ABCDEF") != std::string::npos) {
+    std::abort();
   }
-  if (high >= 0) std::abort();
+  Bytes out;
+  for (std::size_t i = 0; i < text.size(); i += 2) {
+    out.push_back(static_cast<unsigned char>(std::stoi(text.substr(i, 2), nullptr, 16)));
+  }
   return out;
 }
 
 std::size_t LongestLine(const std::string& text) {
   std::size_t longest = 0;
-  std::size_t start = 0;
-  for (std::size_t end = text.find('\n');; end = text.find('\n', start)) {
-    const std::size_t stop = end == std::string::npos ? text.size() : end;
-    longest = std::max(longest, stop - start);
-    if (end == std::string::npos) break;
-    start = end + 1;
-  }
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) longest = std::max(longest, line.size());
   return longest;
 }
 
@@ -102,22 +88,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const std::string ascii85 = trm::EncodeAscii85(input, block, line);
   if (DecodeAscii85(ascii85) != input) std::abort();
-  const std::size_t groups = line > 0 ? line / 4 : (block > 0 ? block / 4 : 20);
+  const std::size_t perLine = line > 0 ? line / 4 : (block > 0 ? block / 4 : 20);
   // Five characters per group, plus "<~", "~>" and a partial group on the last line.
-  if (LongestLine(ascii85) > 5 * std::max<std::size_t>(groups, 1) + 4 + 4) std::abort();
+  if (LongestLine(ascii85) > 5 * std::max<std::size_t>(perLine, 1) + 4 + 4) std::abort();
 
-  // Every kernel this machine has writes the groups as the scalar one does.
-  const std::string scalar = trm::EncodeAscii85Groups(input, trm::Ascii85Kernel::kScalar);
+  // Every kernel this machine runs writes what the scalar one writes.
+  const std::size_t groups = input.size() / 4;
+  std::string scalar(5 * groups, '\0');
+  std::string other(5 * groups, '\0');
+  const char* end =
+      trm::EncodeAscii85Groups(trm::Ascii85Kernel::kScalar, input.data(), groups, scalar.data());
   for (const auto kernel : {trm::Ascii85Kernel::kAvx2, trm::Ascii85Kernel::kAvx512}) {
-    if (trm::Ascii85KernelAvailable(kernel) && trm::EncodeAscii85Groups(input, kernel) != scalar) {
-      std::abort();
-    }
-  }
-
-  if (trm::HexKernelAvailable(trm::HexKernel::kAvx2) &&
-      trm::EncodeHexDigits(input, trm::HexKernel::kAvx2) !=
-          trm::EncodeHexDigits(input, trm::HexKernel::kScalar)) {
-    std::abort();
+    if (!trm::KernelAvailable(kernel)) continue;
+    const char* otherEnd = trm::EncodeAscii85Groups(kernel, input.data(), groups, other.data());
+    if (otherEnd - other.data() != end - scalar.data() || other != scalar) std::abort();
   }
   const std::string hex = trm::EncodeHex(input, block, line);
   if (DecodeHex(hex) != input) std::abort();

@@ -2,6 +2,7 @@
 // plain list that tries every entry in turn; the answers must agree before the name goes in.
 // An odd mode byte adds every name, an even one only names nothing covers yet (as the job
 // records do), so both ways a list can grow are tried.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -10,17 +11,6 @@
 
 #include "frame/cover_index.h"
 #include "stream/wildcard.h"
-
-namespace {
-
-bool ListCovers(const std::vector<std::string>& list, std::string_view name) {
-  for (const std::string& entry : list) {
-    if (trm::IsCoveredBy(name, entry)) return true;
-  }
-  return false;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   // Every name meets every entry: keep the quadratic work per input small.
@@ -35,7 +25,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::size_t end = names.find('\0', start);
     if (end == std::string_view::npos) end = names.size();
     const std::string_view name = names.substr(start, end - start);
-    const bool covered = ListCovers(list, name);
+    const bool covered = std::any_of(list.begin(), list.end(), [&](const std::string& entry) {
+      return trm::IsCoveredBy(name, entry);
+    });
     if (index.Covers(name) != covered) __builtin_trap();
     if (addEvery || !covered) {
       index.Add(name);

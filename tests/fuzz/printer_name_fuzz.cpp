@@ -1,14 +1,15 @@
 // Input: any bytes, taken once as a printer name from a job and once as a file name found in
-// the flat folder. Checks the simulator's name rules against a reference written here, that an
-// accepted name cannot leave the disk, neither in the flat folder nor in the folder view as the
-// system reads it (a path ends at its first NUL), and that flat names map back exactly.
+// the flat folder. Checks the simulator's name rules against a reference written here (which
+// keeps an accepted name inside the disk, a path ending at its first NUL), that an accepted
+// name is one file in the flat folder, and that flat names map back exactly.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "printer_name.h"
 
@@ -17,42 +18,32 @@ namespace {
 constexpr std::size_t kLongestFileName = 255;
 constexpr std::size_t kTempSuffix = 7;  // ".kmpart"
 
-std::vector<std::string_view> Parts(std::string_view name) {
-  std::vector<std::string_view> parts;
-  std::size_t start = 0;
-  for (std::size_t i = 0; i <= name.size(); ++i) {
-    if (i == name.size() || name[i] == '/') {
-      parts.push_back(name.substr(start, i - start));
-      start = i + 1;
-    }
-  }
-  return parts;
-}
-
 // Relative, no NUL, non-empty parts other than "." and "..", not under ".kmsim".
 bool ReferenceStorable(std::string_view name) {
   if (name.empty() || name.find('\0') != std::string_view::npos) return false;
-  const std::vector<std::string_view> parts = Parts(name);
-  for (std::size_t i = 0; i < parts.size(); ++i) {
-    if (parts[i].empty() || parts[i] == "." || parts[i] == "..") return false;
-    if (i == 0 && parts[i] == ".kmsim") return false;
+  for (std::size_t start = 0, i = 0; i <= name.size(); ++i) {
+    if (i < name.size() && name[i] != '/') continue;
+    const std::string_view part = name.substr(start, i - start);
+    if (part.empty() || part == "." || part == ".." || (start == 0 && part == ".kmsim")) {
+      return false;
+    }
+    start = i + 1;
   }
   return true;
 }
 
-bool Escaped(char c) {
-  return c == '/' || c == '%' || c == '\0';
-}
-
+// "/", "%" and NUL are escaped as %2F, %25 and %00.
 std::size_t FlatLength(std::string_view name) {
   std::size_t length = 0;
-  for (char c : name) length += Escaped(c) ? 3 : 1;
+  for (char c : name) length += c == '/' || c == '%' || c == '\0' ? 3 : 1;
   return length;
 }
 
 // The one spelling of a name as a flat name: only %2F, %25 and %00, and nothing that
 // should have been escaped. Nothing for any other text.
 std::optional<std::string> ReferenceDecode(std::string_view flat) {
+  constexpr std::string_view kCodes[] = {"2F", "25", "00"};
+  constexpr char kBytes[] = {'/', '%', '\0'};
   std::string name;
   for (std::size_t i = 0; i < flat.size(); ++i) {
     if (flat[i] == '/' || flat[i] == '\0') return std::nullopt;
@@ -60,24 +51,12 @@ std::optional<std::string> ReferenceDecode(std::string_view flat) {
       name.push_back(flat[i]);
       continue;
     }
-    const std::string_view code = flat.substr(i + 1, 2);
-    if (code == "2F") {
-      name.push_back('/');
-    } else if (code == "25") {
-      name.push_back('%');
-    } else if (code == "00") {
-      name.push_back('\0');
-    } else {
-      return std::nullopt;
-    }
+    const auto code = std::find(std::begin(kCodes), std::end(kCodes), flat.substr(i + 1, 2));
+    if (code == std::end(kCodes)) return std::nullopt;
+    name.push_back(kBytes[code - std::begin(kCodes)]);
     i += 2;
   }
   return name;
-}
-
-// What a system call sees of a path: the bytes before the first NUL.
-std::string_view SystemView(std::string_view path) {
-  return path.substr(0, path.find('\0'));
 }
 
 void CheckAsPrinterName(std::string_view name) {
@@ -88,26 +67,14 @@ void CheckAsPrinterName(std::string_view name) {
   if (flat.has_value() != (storable && fits)) std::abort();
   if (!flat) return;
 
-  // One file directly in the flat folder, and its temporary file too.
-  const std::string_view seen = SystemView(*flat);
-  if (seen.size() != flat->size()) std::abort();
-  if (flat->empty() || *flat == "." || *flat == ".." || flat->find('/') != std::string::npos) {
+  // One file directly in the flat folder (a path ends at its first NUL), its temporary too.
+  if (flat->empty() || *flat == "." || *flat == ".." ||
+      flat->find_first_of(std::string_view("/\0", 2)) != std::string::npos) {
     std::abort();
   }
   if (flat->size() + kTempSuffix > kLongestFileName) std::abort();
   if (kmsim::NameOfFlat(*flat) != name) std::abort();
   if (kmsim::NameOfFlat(*flat + ".kmpart") != std::string(name) + ".kmpart") std::abort();
-
-  // The folder view: a relative path below the disk root, outside kmsim's own folder.
-  const std::string_view path = SystemView(name);
-  if (path.empty() || path.front() == '/') std::abort();
-  const std::vector<std::string_view> parts = Parts(path);
-  for (std::string_view part : parts) {
-    if (part.empty() || part == "." || part == "..") std::abort();
-  }
-  if (parts.front() == ".kmsim") std::abort();
-  // Different names are different files there.
-  if (path.size() != name.size()) std::abort();
 }
 
 void CheckAsFlatName(std::string_view flat) {

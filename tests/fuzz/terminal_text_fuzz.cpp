@@ -6,20 +6,12 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 
 #include "output_tail.h"
 
 namespace {
-
-std::optional<unsigned> HexValue(char c) {
-  if (c >= '0' && c <= '9') return static_cast<unsigned>(c - '0');
-  if (c >= 'A' && c <= 'F') return static_cast<unsigned>(c - 'A' + 10);
-  if (c >= 'a' && c <= 'f') return static_cast<unsigned>(c - 'a' + 10);
-  return std::nullopt;
-}
 
 bool StaysAsIs(unsigned char c) {
   return (c >= 0x20 && c < 0x7F && c != '\\') || c == '\n' || c == '\t';
@@ -40,10 +32,11 @@ std::string Decode(std::string_view text) {
       continue;
     }
     if (i + 3 >= text.size() || text[i + 1] != 'x') __builtin_trap();
-    const std::optional<unsigned> high = HexValue(text[i + 2]);
-    const std::optional<unsigned> low = HexValue(text[i + 3]);
-    if (!high || !low) __builtin_trap();
-    const auto value = static_cast<unsigned char>(*high * 16 + *low);
+    constexpr std::string_view kDigits = "0123456789ABCDEF0123456789abcdef";
+    const std::size_t high = kDigits.find(text[i + 2]);
+    const std::size_t low = kDigits.find(text[i + 3]);
+    if (high == std::string_view::npos || low == std::string_view::npos) __builtin_trap();
+    const auto value = static_cast<unsigned char>((high % 16) * 16 + low % 16);
     if (StaysAsIs(value)) __builtin_trap();
     bytes.push_back(static_cast<char>(value));
     i += 3;

@@ -4,111 +4,90 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "platform/file_layer.h"
+#include "platform/wild_match.h"
 
 namespace {
 
-// Dynamic programming over (text position, pattern position): the same pattern language,
-// written in a completely different way.
+// One pattern element: "*" (star), or the set of bytes one text byte may be ("?" is every
+// byte, a literal one byte, "[...]" its ranges, "[^...]" the others).
 struct Token {
-  enum Kind { kLiteral, kAny, kStar, kSet };
-  explicit Token(Kind k) : kind(k) {}
-  Kind kind;
-  unsigned char literal = 0;
+  bool star = false;
   bool negate = false;
   std::vector<std::pair<unsigned char, unsigned char>> ranges;
+
+  bool Matches(unsigned char c) const {
+    bool found = false;
+    for (const auto& [low, high] : ranges) found = found || (c >= low && c <= high);
+    return found != negate;
+  }
 };
 
-// False when the pattern holds an unterminated set (it then never matches).
-bool Tokenize(const std::string& p, std::vector<Token>& out) {
+// Nothing when the pattern holds an unterminated set (it then never matches).
+std::optional<std::vector<Token>> Tokenize(const std::string& p) {
+  std::vector<Token> tokens;
   std::size_t i = 0;
+  // One byte of the pattern, "\" quoting the next one; false at the end.
+  auto next = [&](unsigned char& c) {
+    if (i + 1 < p.size() && p[i] == '\\') ++i;
+    if (i >= p.size()) return false;
+    c = static_cast<unsigned char>(p[i++]);
+    return true;
+  };
   while (i < p.size()) {
-    const unsigned char c = static_cast<unsigned char>(p[i]);
-    if (c == '*') {
-      out.emplace_back(Token::kStar);
+    Token t;
+    if (p[i] == '*' || p[i] == '?') {
+      t.star = p[i] == '*';
+      t.negate = true;  // "?": no byte is excluded
       ++i;
-    } else if (c == '?') {
-      out.emplace_back(Token::kAny);
-      ++i;
-    } else if (c == '\\') {
-      Token t(Token::kLiteral);
-      t.literal = i + 1 < p.size() ? static_cast<unsigned char>(p[i + 1]) : '\\';
-      i += i + 1 < p.size() ? 2 : 1;
-      out.push_back(t);
-    } else if (c == '[') {
-      Token t(Token::kSet);
+    } else if (p[i] != '[') {
+      unsigned char c = 0;
+      next(c);
+      t.ranges.emplace_back(c, c);
+    } else {
       ++i;
       if (i < p.size() && p[i] == '^') {
         t.negate = true;
         ++i;
       }
-      auto member = [&](unsigned char& m) {
-        if (i < p.size() && p[i] == '\\' && i + 1 < p.size()) ++i;
-        if (i >= p.size()) return false;
-        m = static_cast<unsigned char>(p[i++]);
-        return true;
-      };
-      for (;;) {
-        if (i >= p.size()) return false;
-        if (p[i] == ']') {
-          ++i;
-          break;
-        }
+      while (i >= p.size() || p[i] != ']') {
         unsigned char low = 0;
-        if (!member(low)) return false;
+        if (!next(low)) return std::nullopt;
         unsigned char high = low;
         if (i + 1 < p.size() && p[i] == '-' && p[i + 1] != ']') {
           ++i;
-          if (!member(high)) return false;
+          if (!next(high)) return std::nullopt;
         }
         t.ranges.emplace_back(low, high);
       }
-      out.push_back(t);
-    } else {
-      Token t(Token::kLiteral);
-      t.literal = c;
-      out.push_back(t);
       ++i;
     }
+    tokens.push_back(std::move(t));
   }
-  return true;
+  return tokens;
 }
 
-bool TokenMatches(const Token& t, unsigned char c) {
-  switch (t.kind) {
-    case Token::kLiteral:
-      return c == t.literal;
-    case Token::kAny:
-      return true;
-    case Token::kSet: {
-      bool found = false;
-      for (const auto& [low, high] : t.ranges) found = found || (c >= low && c <= high);
-      return found != t.negate;
-    }
-    case Token::kStar:
-      break;
-  }
-  return false;
-}
-
+// Dynamic programming over (text position, pattern position): the same pattern language,
+// written in a completely different way.
 int Reference(const std::string& text, const std::string& pattern) {
-  std::vector<Token> tokens;
-  if (!Tokenize(pattern, tokens)) return 0;
+  const std::optional<std::vector<Token>> tokens = Tokenize(pattern);
+  if (!tokens) return 0;
   const std::size_t n = text.size();
-  const std::size_t m = tokens.size();
+  const std::size_t m = tokens->size();
   // can[i][j]: text from i matches tokens from j.
   std::vector<std::vector<char>> can(n + 1, std::vector<char>(m + 1, 0));
   can[n][m] = 1;
   for (std::size_t j = m; j-- > 0;) {
+    const Token& t = (*tokens)[j];
     for (std::size_t i = n + 1; i-- > 0;) {
-      if (tokens[j].kind == Token::kStar) {
+      if (t.star) {
         can[i][j] = can[i][j + 1] || (i < n && can[i + 1][j]);
       } else {
-        can[i][j] = i < n && TokenMatches(tokens[j], static_cast<unsigned char>(text[i])) &&
-                    can[i + 1][j + 1];
+        can[i][j] = i < n && t.Matches(static_cast<unsigned char>(text[i])) && can[i + 1][j + 1];
       }
     }
   }
@@ -121,23 +100,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > 4096) return 0;
   const auto* split = static_cast<const uint8_t*>(std::memchr(data, 0, size));
   const std::size_t textSize = split ? static_cast<std::size_t>(split - data) : size;
-  // Exact-size heap copies, so that any read past a terminator is caught.
-  const std::string text(reinterpret_cast<const char*>(data), textSize);
-  std::string pattern;
+  std::size_t patternSize = 0;
   if (split) {
     const std::size_t rest = size - textSize - 1;
     const auto* end = static_cast<const uint8_t*>(std::memchr(split + 1, 0, rest));
-    pattern.assign(reinterpret_cast<const char*>(split + 1),
-                   end ? static_cast<std::size_t>(end - split - 1) : rest);
+    patternSize = end ? static_cast<std::size_t>(end - split - 1) : rest;
   }
-  std::vector<char> textBuffer(text.begin(), text.end());
-  textBuffer.push_back('\0');
-  std::vector<char> patternBuffer(pattern.begin(), pattern.end());
-  patternBuffer.push_back('\0');
+  // Heap copies of exactly their size with the terminator, so any read past it is caught.
+  std::vector<char> text(textSize + 1, '\0');
+  std::vector<char> pattern(patternSize + 1, '\0');
+  std::memcpy(text.data(), data, textSize);
+  if (split) std::memcpy(pattern.data(), split + 1, patternSize);
 
-  const int result = platform::WildMatch(textBuffer.data(), patternBuffer.data());
+  const int result = platform::WildMatch(text.data(), pattern.data());
   if (result != 0 && result != 1) std::abort();
-  if (text.size() <= 256 && pattern.size() <= 256 && result != Reference(text, pattern)) {
+  if (text.size() <= 257 && pattern.size() <= 257 &&
+      result != Reference(std::string(text.data(), text.size() - 1),
+                          std::string(pattern.data(), pattern.size() - 1))) {
     std::abort();
   }
   return 0;

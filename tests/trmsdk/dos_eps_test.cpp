@@ -4,16 +4,13 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace {
 
 using Bytes = std::vector<unsigned char>;
-
-void PutLittleEndian(Bytes& data, std::size_t offset, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) data[offset + i] = static_cast<unsigned char>(value >> (8 * i));
-}
 
 Bytes Text(const std::string& text) {
   return Bytes(text.begin(), text.end());
@@ -25,111 +22,71 @@ Bytes Concat(std::initializer_list<Bytes> parts) {
   return all;
 }
 
-// A 30-byte DOS EPS header; the PostScript fields are filled in although nothing reads them.
-Bytes Header(std::uint32_t wmfStart, std::uint32_t wmfLength, std::uint32_t tiffStart,
-             std::uint32_t tiffLength) {
+// A 30-byte DOS EPS header with the given preview fields; the PostScript fields are filled in
+// although nothing reads them.
+Bytes Header(std::size_t wmfStart, std::size_t wmfLength, std::size_t tiffStart,
+             std::size_t tiffLength) {
   Bytes header(30, 0);
-  PutLittleEndian(header, 0, 0xC6D3D0C5u);
-  PutLittleEndian(header, 4, 30);
-  PutLittleEndian(header, 8, 1234);
-  PutLittleEndian(header, 12, wmfStart);
-  PutLittleEndian(header, 16, wmfLength);
-  PutLittleEndian(header, 20, tiffStart);
-  PutLittleEndian(header, 24, tiffLength);
-  header[28] = 0xFF;  // checksum "none"
-  header[29] = 0xFF;
+  auto put = [&](std::size_t offset, std::size_t value) {
+    for (int i = 0; i < 4; ++i) header[offset + i] = static_cast<unsigned char>(value >> (8 * i));
+  };
+  put(0, 0xC6D3D0C5u);
+  put(4, 30);
+  put(8, 1234);
+  put(12, wmfStart);
+  put(16, wmfLength);
+  put(20, tiffStart);
+  put(24, tiffLength);
+  header[28] = header[29] = 0xFF;  // checksum "none"
   return header;
 }
 
-const Bytes kPostScript = Text("%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 10 10\nshowpage\n");
-const Bytes kPreview = {0x49, 0x49, 0x2A, 0x00, 0x08, 0x00, 0x00, 0x00, 0x00, 0x0A, 0xFF};
-
-TEST(StripDosEps, TiffPreviewAtEnd) {
-  const auto start = static_cast<std::uint32_t>(30 + kPostScript.size());
-  const Bytes file = Concat({Header(0, 0, start, kPreview.size()), kPostScript, kPreview});
-  const auto stripped = trm::StripDosEps(file);
-  ASSERT_TRUE(stripped.has_value());
-  EXPECT_EQ(*stripped, kPostScript);
-}
-
-TEST(StripDosEps, WmfPreviewRightAfterHeader) {
-  const auto length = static_cast<std::uint32_t>(kPreview.size());
-  const Bytes file = Concat({Header(30, length, 0, 0), kPreview, kPostScript});
-  const auto stripped = trm::StripDosEps(file);
-  ASSERT_TRUE(stripped.has_value());
-  EXPECT_EQ(*stripped, kPostScript);
-}
-
-TEST(StripDosEps, PreviewInTheMiddle) {
+TEST(StripDosEps, KeepsThePostScriptOfEveryLayout) {
+  const Bytes ps = Text("%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 10 10\nshowpage\n");
+  const Bytes preview = {0x49, 0x49, 0x2A, 0x00, 0x08, 0x00, 0x00, 0x00, 0x00, 0x0A, 0xFF};
   const Bytes first = Text("%!PS first half\n");
   const Bytes second = Text("second half\n");
-  const Bytes file =
-      Concat({Header(0, 0, 30 + first.size(), kPreview.size()), first, kPreview, second});
-  const auto stripped = trm::StripDosEps(file);
-  ASSERT_TRUE(stripped.has_value());
-  EXPECT_EQ(*stripped, Concat({first, second}));
-  EXPECT_EQ(stripped->size(), file.size() - 30 - kPreview.size());
-}
-
-TEST(StripDosEps, WmfChosenOverTiff) {
-  // Both previews set: the WMF one is removed, the TIFF bytes stay.
   const Bytes tiff = Text("TIFFDATA");
-  const Bytes file =
-      Concat({Header(30, kPreview.size(), 30 + kPreview.size() + kPostScript.size(), tiff.size()),
-              kPreview, kPostScript, tiff});
-  const auto stripped = trm::StripDosEps(file);
-  ASSERT_TRUE(stripped.has_value());
-  EXPECT_EQ(*stripped, Concat({kPostScript, tiff}));
-}
-
-TEST(StripDosEps, NoPreview) {
-  const Bytes file = Concat({Header(0, 0, 0, 0), kPostScript});
-  const auto stripped = trm::StripDosEps(file);
-  ASSERT_TRUE(stripped.has_value());
-  EXPECT_EQ(*stripped, kPostScript);
-
-  const auto headerOnly = trm::StripDosEps(Header(0, 0, 0, 0));
-  ASSERT_TRUE(headerOnly.has_value());
-  EXPECT_TRUE(headerOnly->empty());
-}
-
-TEST(StripDosEps, PreviewOfLengthZero) {
-  const Bytes file = Concat({Header(0, 0, 40, 0), kPostScript});
-  const auto stripped = trm::StripDosEps(file);
-  ASSERT_TRUE(stripped.has_value());
-  EXPECT_EQ(*stripped, kPostScript);
-}
-
-TEST(StripDosEps, HeaderPointingOutsideIsNotDosEps) {
-  const std::size_t size = 30 + kPostScript.size() + kPreview.size();
-  const auto start = static_cast<std::uint32_t>(30 + kPostScript.size());
-  const auto length = static_cast<std::uint32_t>(kPreview.size());
-  // One byte too long, start past the end, start inside the header, 32-bit wrap-around.
-  for (const Bytes& header :
-       {Header(0, 0, start, length + 1), Header(0, 0, static_cast<std::uint32_t>(size) + 1, 0),
-        Header(start, length + 1, 0, 0), Header(0, 0, 10, 4), Header(29, 1, 0, 0),
-        Header(0, 0, 0xFFFFFFF0u, 0x20), Header(0, 0, start, 0xFFFFFFFFu)}) {
-    const Bytes file = Concat({header, kPostScript, kPreview});
-    ASSERT_EQ(file.size(), size);
-    EXPECT_FALSE(trm::StripDosEps(file).has_value());
-  }
-  // The exact fit is still accepted.
-  EXPECT_TRUE(trm::StripDosEps(Concat({Header(0, 0, start, length), kPostScript, kPreview})));
-}
-
-TEST(StripDosEps, OtherDataIsNotDosEps) {
-  EXPECT_FALSE(trm::StripDosEps(kPostScript).has_value());
-  EXPECT_FALSE(trm::StripDosEps(Bytes{}).has_value());
-  Bytes shortFile = Header(0, 0, 0, 0);
-  shortFile.pop_back();  // 29 bytes
-  EXPECT_FALSE(trm::StripDosEps(shortFile).has_value());
-  Bytes wrongMagic = Concat({Header(0, 0, 0, 0), kPostScript});
+  const std::size_t p = preview.size();
+  const std::size_t end = 30 + ps.size();  // where a preview after the PostScript starts
+  struct Case {
+    const char* what;
+    Bytes file;
+    std::optional<Bytes> expected;
+  };
+  Bytes wrongMagic = Concat({Header(0, 0, 0, 0), ps});
   wrongMagic[3] = 0xC7;
-  EXPECT_FALSE(trm::StripDosEps(wrongMagic).has_value());
-  // The magic read the other way round (big-endian) is not it either.
-  Bytes swapped = Concat({Header(0, 0, 0, 0), kPostScript});
-  std::reverse(swapped.begin(), swapped.begin() + 4);
-  EXPECT_FALSE(trm::StripDosEps(swapped).has_value());
+  Bytes bigEndianMagic = Concat({Header(0, 0, 0, 0), ps});
+  std::reverse(bigEndianMagic.begin(), bigEndianMagic.begin() + 4);
+  Bytes shortHeader = Header(0, 0, 0, 0);
+  shortHeader.pop_back();
+  const Case cases[] = {
+      {"TIFF preview at the end", Concat({Header(0, 0, end, p), ps, preview}), ps},
+      {"WMF preview after the header", Concat({Header(30, p, 0, 0), preview, ps}), ps},
+      {"preview in the middle",
+       Concat({Header(0, 0, 30 + first.size(), p), first, preview, second}),
+       Concat({first, second})},
+      {"WMF chosen over TIFF", Concat({Header(30, p, 30 + p + ps.size(), 8), preview, ps, tiff}),
+       Concat({ps, tiff})},
+      {"no preview", Concat({Header(0, 0, 0, 0), ps}), ps},
+      {"header only", Header(0, 0, 0, 0), Bytes{}},
+      {"preview of length zero", Concat({Header(0, 0, 40, 0), ps}), ps},
+      // Headers pointing outside the data.
+      {"one byte too long", Concat({Header(0, 0, end, p + 1), ps, preview}), std::nullopt},
+      {"start past the end", Concat({Header(0, 0, end + p + 1, 0), ps, preview}), std::nullopt},
+      {"WMF one byte too long", Concat({Header(end, p + 1, 0, 0), ps, preview}), std::nullopt},
+      {"start inside the header", Concat({Header(0, 0, 10, 4), ps, preview}), std::nullopt},
+      {"WMF inside the header", Concat({Header(29, 1, 0, 0), ps, preview}), std::nullopt},
+      {"start wraps around", Concat({Header(0, 0, 0xFFFFFFF0u, 0x20), ps, preview}), std::nullopt},
+      {"length wraps around", Concat({Header(0, 0, end, 0xFFFFFFFFu), ps, preview}), std::nullopt},
+      // Not DOS EPS at all.
+      {"plain PostScript", ps, std::nullopt},
+      {"nothing", Bytes{}, std::nullopt},
+      {"29 bytes", shortHeader, std::nullopt},
+      {"wrong magic", wrongMagic, std::nullopt},
+      {"big-endian magic", bigEndianMagic, std::nullopt},
+  };
+  for (const Case& one : cases) EXPECT_EQ(trm::StripDosEps(one.file), one.expected) << one.what;
 }
 
 }  // namespace

@@ -22,10 +22,10 @@ enum class PathKind {
 
 enum class Links { kFollow, kDoNotFollow };
 
-// The kind of an existing file from its stat mode.
+// The kind of an existing file from its stat mode; kUnreachable for a mode it does not know.
 PathKind KindOfMode(mode_t mode);
 
-// Never opens the path, so a FIFO cannot block the caller.
+// What stands at path (kMissing for null or empty); never opens it, so a FIFO cannot block.
 PathKind KindOf(const char* path, Links links = Links::kFollow);
 
 // For a detail text after the path: "is a folder", "is a FIFO, not a regular file", ...;

@@ -1,33 +1,19 @@
 #pragma once
-// The program's INI settings file: where it lies and how it is opened. The file is laid down
-// by the installation; nothing here ever creates it.
+// The program's INI settings file, opened: its keys read and written, and the whole file
+// replaced when written back. The file is laid down by the installation; nothing here ever
+// creates it.
 
 #include <wx/fileconf.h>
 
 #include <string>
+#include <vector>
+
+#include "settings/settings_location.h"
 
 namespace settings {
 
-// Application name passed whenever the settings file is opened.
-inline constexpr char kApplicationName[] = "koramanage";
 // Group that holds one entry per printer group.
 inline constexpr char kPrinterGroupsPath[] = "/printer-groups";
-// Environment variable that replaces the machine-wide application-data folder.
-inline constexpr char kAppDataVariable[] = "KORAMANAGE_APPDATA";
-
-// The machine-wide application-data folder: $KORAMANAGE_APPDATA when set and not empty, else
-// "/var/lib". Never ends in "/" (except the root itself).
-std::string CommonAppDataFolder();
-
-// The application name with ".ini" appended unless it already contains ".ini".
-std::string SettingsFileName(const std::string& applicationName);
-
-// The folder of a settings file name: <appdata>/Norvale/KORA/, plus "KMAN/" for exactly
-// "koramanage.ini". Always ends in "/"; empty when the application-data folder is empty.
-std::string SettingsFolder(const std::string& fileName);
-
-// The full path: folder plus file name (just the file name when the folder is empty).
-std::string SettingsPath(const std::string& applicationName);
 
 // Where a settings file lies and whether it can be read, worked out before the configuration
 // class parses it.
@@ -68,12 +54,20 @@ class SettingsFile : private SettingsFileState, public wxFileConfig {
   // file, it could not be read, or it could not be written.
   bool Flush(bool currentOnly = false) override;
 
+  // As the configuration class does them, in memory until Flush; false, with nothing
+  // changed, for a key that is not safe (see IsSafeKey).
   bool RenameEntry(const wxString& oldName, const wxString& newName) override;
   bool RenameGroup(const wxString& oldName, const wxString& newName) override;
   bool DeleteEntry(const wxString& key, bool groupIfEmptyAlso = true) override;
   bool DeleteGroup(const wxString& key) override;
+  // Always false: never empties or removes the file.
   bool DeleteAll() override;
 
+  // Names of the entries of the current group in the order the file holds them, as it would
+  // be written now: the names the configuration class enumerates (it sorts them), each once.
+  std::vector<std::string> EntriesInFileOrder();
+
+  // Where the file lies (see SettingsFileState); found() tells whether it existed when opened.
   const std::string& path() const { return SettingsFileState::path; }
   const std::string& fileName() const { return SettingsFileState::fileName; }
   const std::string& directory() const { return SettingsFileState::directory; }
@@ -87,6 +81,8 @@ class SettingsFile : private SettingsFileState, public wxFileConfig {
   const std::string& lastError() const { return lastError_; }
 
  protected:
+  // The configuration class's reads and writes behind Read and Write: false, with nothing
+  // read or changed, for a key that is not safe or (writes) a text value with a line break.
   bool DoReadString(const wxString& key, wxString* value) const override;
   bool DoReadLong(const wxString& key, long* value) const override;
   bool DoReadBinary(const wxString& key, wxMemoryBuffer* value) const override;
@@ -95,6 +91,9 @@ class SettingsFile : private SettingsFileState, public wxFileConfig {
   bool DoWriteBinary(const wxString& key, const wxMemoryBuffer& value) override;
 
  private:
+  // The text Flush writes: the lines the configuration class holds, in UTF-8. False when it
+  // cannot be built.
+  bool HeldText(std::string& bytes);
   bool Changed(bool changed) {
     dirty_ = dirty_ || changed;
     return changed;

@@ -33,7 +33,9 @@ inline constexpr long kDefaultHeight = 732;
 inline constexpr char kNullValue[] = "NULL";
 
 // Plain typed reads and writes relative to the configuration's current path; keys may also
-// be absolute ("/printer-groups/name").
+// be absolute ("/printer-groups/name"). A read returns whether the key was read and leaves
+// value alone when not; a write returns whether the configuration took the value (the file
+// itself changes only when the configuration is flushed).
 bool ReadText(const wxConfigBase& config, const std::string& key, std::string& value);
 bool ReadBool(const wxConfigBase& config, const std::string& key, bool& value);
 bool ReadLong(const wxConfigBase& config, const std::string& key, long& value);
@@ -42,7 +44,7 @@ bool WriteBool(wxConfigBase& config, const std::string& key, bool value);
 bool WriteLong(wxConfigBase& config, const std::string& key, long value);
 
 // A path-like text key where "NULL" counts as empty (koraCore, koraStub). True only when a
-// usable value was read.
+// usable value was read; value is emptied otherwise.
 bool ReadPathSetting(const wxConfigBase& config, const std::string& key, std::string& value);
 
 // Every root key with its stated default, read in one go.

@@ -1,15 +1,10 @@
 #include "encoding/load_record.h"
 
 #include <algorithm>
-#include <array>
-#include <condition_variable>
 #include <cstdint>
-#include <exception>
 #include <iterator>
-#include <mutex>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 #include "encoding/ascii85.h"
@@ -23,11 +18,8 @@ namespace trm {
 namespace {
 
 constexpr std::size_t kLoadRecordLineBytes = 512;
-// Files up to this size are encoded whole; larger ones stream through in pieces, each read and
-// encoded while earlier ones are written. Small pieces stay in the core's cache from the read
-// through the encoding to the write; they hold whole lines.
+// Files up to this size are encoded whole; larger ones stream through in pieces.
 constexpr std::size_t kStreamThreshold = std::size_t{2} << 20;
-constexpr std::size_t kStreamPieceBytes = std::size_t{256} << 10;
 constexpr unsigned char kDosEpsMagic[] = {0xC5, 0xD0, 0xD3, 0xC6};
 constexpr std::string_view kAscii85Opening = "<~";
 
@@ -46,126 +38,24 @@ std::string RecordHead(std::uint64_t count, std::string_view printerName,
   return head;
 }
 
-// One piece of a streamed record: its bytes and their text as it stands inside the whole
-// record (every piece but the last ends with its line end and without the end marker). The
-// storage of both is reused from piece to piece.
-struct Piece {
-  std::vector<unsigned char> bytes;
-  std::string text;
-  bool readOk = false;
-  bool last = false;
-
-  void Produce(SourceFile& source, std::size_t length, bool hex) {
-    bytes.resize(length);
-    readOk = source.ReadExactly(bytes);
-    if (!readOk) return;
-    // The writer keeps the other core busy: encoding on this thread alone beats sharing it.
-    if (hex) {
-      EncodeHexInto(bytes, 0, kLoadRecordLineBytes, text, Cores::kCallerOnly);
-      if (!last) text.push_back('\n');
-    } else {
-      EncodeAscii85Into(bytes, 0, kLoadRecordLineBytes, text, Cores::kCallerOnly);
-      if (!last && text.ends_with("~>\n")) text.erase(text.size() - 3);
-    }
-  }
-};
-
-// Reads and encodes the pieces of one file on a thread of its own, a few pieces ahead of the
-// writer, so that the two stay busy side by side without a thread started per piece.
-class PieceProducer {
- public:
-  PieceProducer(SourceFile& source, bool hex)
-      : source_(source), hex_(hex), thread_([this] { Run(); }) {}
-  ~PieceProducer() {
-    {
-      std::lock_guard lock(mutex_);
-      stopping_ = true;
-    }
-    changed_.notify_all();
-    thread_.join();
-  }
-  PieceProducer(const PieceProducer&) = delete;
-  PieceProducer& operator=(const PieceProducer&) = delete;
-
-  // The next piece in file order, kept until Release(); nullptr after the last one. Rethrows
-  // what stopped the producer (out of memory).
-  const Piece* Next() {
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return produced_ > consumed_ || finished_; });
-    if (produced_ > consumed_) return &pieces_[consumed_ % kSlots];
-    if (failure_) std::rethrow_exception(failure_);
-    return nullptr;
-  }
-
-  void Release() {
-    {
-      std::lock_guard lock(mutex_);
-      ++consumed_;
-    }
-    changed_.notify_all();
-  }
-
- private:
-  // Two pieces ahead smooth out the writer's uneven pace at little memory.
-  static constexpr std::size_t kSlots = 3;
-
-  void Run() {
-    const std::uint64_t size = source_.size();
-    try {
-      for (std::uint64_t offset = 0, index = 0; offset < size; ++index) {
-        {
-          std::unique_lock lock(mutex_);
-          changed_.wait(lock, [&] { return stopping_ || index - consumed_ < kSlots; });
-          if (stopping_) break;
-        }
-        Piece& piece = pieces_[index % kSlots];
-        const auto length =
-            static_cast<std::size_t>(std::min<std::uint64_t>(kStreamPieceBytes, size - offset));
-        offset += length;
-        piece.last = offset == size;
-        piece.Produce(source_, length, hex_);
-        {
-          std::lock_guard lock(mutex_);
-          ++produced_;
-        }
-        changed_.notify_all();
-        if (!piece.readOk) break;
-      }
-    } catch (const std::exception&) {
-      std::lock_guard lock(mutex_);
-      failure_ = std::current_exception();
-    }
-    {
-      std::lock_guard lock(mutex_);
-      finished_ = true;
-    }
-    changed_.notify_all();
-  }
-
-  SourceFile& source_;
-  const bool hex_;
-  std::array<Piece, kSlots> pieces_;
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  std::uint64_t produced_ = 0;
-  std::uint64_t consumed_ = 0;
-  bool stopping_ = false;
-  bool finished_ = false;
-  std::exception_ptr failure_;
-  std::thread thread_;  // last: starts once everything above exists
-};
-
+// Reads and encodes the file piece after piece, each piece written before the next is read,
+// so memory stays small whatever the file's size.
 int StreamRecord(const JobContext& context, SourceFile& source, std::string_view printerName,
                  std::string_view parameters, bool hex) {
   const std::uint64_t size = source.size();
   int code = context.Section(RecordHead(size, printerName, parameters, hex));
   if (code != TRM_OK) return code;
 
-  PieceProducer producer(source, hex);
-  while (const Piece* piece = producer.Next()) {
-    if (!piece->readOk) return context.Fail(TRM_SOURCE_UNREADABLE, source.path());
-    if (!context.out.Write(piece->text)) return context.WriteFailure();
-    producer.Release();
+  std::vector<unsigned char> bytes;
+  std::string text;
+  for (std::uint64_t offset = 0; offset < size;) {
+    const auto length =
+        static_cast<std::size_t>(std::min<std::uint64_t>(kStreamPieceBytes, size - offset));
+    offset += length;
+    bytes.resize(length);
+    if (!source.ReadExactly(bytes)) return context.Fail(TRM_SOURCE_UNREADABLE, source.path());
+    EncodeRecordPiece(bytes, hex, offset == size, text);
+    if (!context.out.Write(text)) return context.WriteFailure();
   }
   if (!context.out.Flush()) return context.WriteFailure();
   // The count was taken from the size: a file that grew is refused.
@@ -173,6 +63,17 @@ int StreamRecord(const JobContext& context, SourceFile& source, std::string_view
 }
 
 }  // namespace
+
+void EncodeRecordPiece(std::span<const unsigned char> bytes, bool hex, bool last,
+                       std::string& text) {
+  if (hex) {
+    EncodeHexInto(bytes, 0, kLoadRecordLineBytes, text);
+    if (!last) text.push_back('\n');
+  } else {
+    EncodeAscii85Into(bytes, 0, kLoadRecordLineBytes, text);
+    if (!last && text.ends_with("~>\n")) text.erase(text.size() - 3);
+  }
+}
 
 int WriteDiskLoadRecord(const JobContext& context, std::span<const unsigned char> data,
                         std::string_view printerName, std::string_view parameters, bool hex) {

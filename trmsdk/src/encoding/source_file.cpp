@@ -6,7 +6,6 @@
 
 #include <cerrno>
 
-#include "frame/library_state.h"
 #include "platform/path_kind.h"
 #include "trm.h"
 

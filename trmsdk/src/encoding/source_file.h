@@ -8,6 +8,9 @@
 
 namespace trm {
 
+// The largest local file a job embeds, in bytes.
+inline constexpr std::uint32_t kMaximumSourceSize = 0x7FFFFFF;
+
 // A local file to embed, opened after its checks: 1003 when missing, 1023 when empty or larger
 // than the maximum source size, 1012 when it cannot be read (each naming the path; a path that
 // is not a regular file is named with what it is, as in "x: is a folder").

@@ -1,5 +1,6 @@
 #include "frame/cover_index.h"
 
+#include "platform/ascii_case.h"
 #include "stream/wildcard.h"
 
 namespace trm {
@@ -14,7 +15,7 @@ bool MayBePattern(std::string_view entry) {
 }  // namespace
 
 bool CoverIndex::Covers(std::string_view name) const {
-  if (plainEntries_.contains(FoldAsciiCase(name))) return true;
+  if (plainEntries_.contains(platform::AsciiLower(name))) return true;
   for (const std::string& pattern : patternEntries_) {
     if (IsCoveredBy(name, pattern)) return true;
   }
@@ -25,7 +26,7 @@ void CoverIndex::Add(std::string_view entry) {
   if (MayBePattern(entry)) {
     patternEntries_.emplace_back(entry);
   } else {
-    plainEntries_.insert(FoldAsciiCase(entry));
+    plainEntries_.insert(platform::AsciiLower(entry));
   }
 }
 

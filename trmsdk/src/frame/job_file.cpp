@@ -11,8 +11,9 @@
 #include "frame/output_target.h"
 #include "frame/scratch_name.h"
 #include "frame/status.h"
-#include "platform/file_layer.h"
+#include "platform/file_helpers.h"
 #include "platform/path_kind.h"
+#include "platform/path_parts.h"
 #include "trm.h"
 
 namespace trm {
@@ -35,7 +36,7 @@ JobWriter::~JobWriter() {
 
 bool JobWriter::Open() {
   for (int attempt = 0; attempt < kScratchAttempts; ++attempt) {
-    std::string scratch = Beside(outputPath_, NewScratchName());
+    std::string scratch = platform::Beside(outputPath_, NewScratchName());
     file_.reset(std::fopen(scratch.c_str(), "wbx"));
     if (file_) {
       scratchPath_ = std::move(scratch);
@@ -124,7 +125,7 @@ int WriteUnderLock(std::string_view operation, const Output& output, JobBuild bu
   }
   // Another writer may have finished this output while this one waited for the lock.
   if (int code = CheckExisting(operation, output); code != TRM_OK) return code;
-  RemoveDeadOwnersScratch(FolderOfFile(output.target));
+  RemoveDeadOwnersScratch(platform::FolderOfFile(output.target));
   JobWriter writer(output.target);
   if (!writer.Open()) return SetStatus(TRM_WRITE_PROBLEM, operation, output.path);
   JobContext context{operation, output.path, writer};

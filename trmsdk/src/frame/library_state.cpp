@@ -6,7 +6,10 @@
 
 #include "frame/debug_log.h"
 #include "frame/status.h"
-#include "platform/file_layer.h"
+#include "frame/version.h"
+#include "platform/current_directory.h"
+#include "platform/process_lock.h"
+#include "platform/temp_name.h"
 #include "trm.h"
 
 namespace trm {

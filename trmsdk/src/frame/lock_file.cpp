@@ -14,7 +14,8 @@
 #include <string>
 
 #include "frame/owner_process.h"
-#include "platform/file_layer.h"
+#include "platform/file_helpers.h"
+#include "platform/process_lock.h"
 
 namespace trm {
 namespace {

@@ -6,6 +6,8 @@
 
 #include <vector>
 
+#include "platform/path_parts.h"
+
 namespace trm {
 namespace {
 
@@ -23,21 +25,9 @@ std::optional<std::string> OutputTarget(const std::string& outputPath) {
     const ssize_t size = readlink(path.c_str(), target.data(), target.size());
     if (size <= 0 || static_cast<std::size_t>(size) >= target.size()) return std::nullopt;
     const std::string next(target.data(), static_cast<std::size_t>(size));
-    path = next.front() == '/' ? next : Beside(path, next);
+    path = next.front() == '/' ? next : platform::Beside(path, next);
   }
   return std::nullopt;
-}
-
-std::string FolderOfFile(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
-std::string Beside(const std::string& path, const std::string& name) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? name : path.substr(0, slash + 1) + name;
 }
 
 }  // namespace trm

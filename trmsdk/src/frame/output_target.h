@@ -9,10 +9,4 @@ namespace trm {
 // when the chain loops or a link cannot be read.
 std::optional<std::string> OutputTarget(const std::string& outputPath);
 
-// The folder a path's file lies in, for listing it: "." for a bare name.
-std::string FolderOfFile(const std::string& path);
-
-// The path of another file beside the given one.
-std::string Beside(const std::string& path, const std::string& name);
-
 }  // namespace trm

@@ -7,7 +7,6 @@
 #include <memory>
 #include <new>
 
-#include "platform/file_layer.h"
 #include "stream/printer_names.h"
 #include "trm.h"
 

@@ -2,7 +2,7 @@
 
 #include <ctime>
 
-#include "frame/library_state.h"
+#include "frame/version.h"
 #include "stream/job_prolog.h"
 #include "stream/ps_string.h"
 

@@ -3,6 +3,8 @@
 #include <array>
 #include <utility>
 
+#include "platform/ascii_case.h"
+
 namespace trm {
 namespace {
 
@@ -26,14 +28,7 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 11> kExtensi
 
 // Only the all-lower and all-upper spellings count: "Frm" is not a form.
 bool SameExtension(std::string_view extension, std::string_view lower) {
-  if (extension.size() != lower.size()) return false;
-  bool asLower = true;
-  bool asUpper = true;
-  for (std::size_t i = 0; i < lower.size(); ++i) {
-    asLower = asLower && extension[i] == lower[i];
-    asUpper = asUpper && extension[i] == static_cast<char>(lower[i] - 'a' + 'A');
-  }
-  return asLower || asUpper;
+  return extension == lower || extension == platform::AsciiUpper(lower);
 }
 
 std::string_view FolderForExtension(std::string_view path) {

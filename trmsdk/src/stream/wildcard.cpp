@@ -2,7 +2,8 @@
 
 #include <string>
 
-#include "platform/file_layer.h"
+#include "platform/ascii_case.h"
+#include "platform/wild_match.h"
 
 namespace trm {
 namespace {
@@ -13,25 +14,17 @@ bool HasWildcard(std::string_view text) {
 
 }  // namespace
 
-std::string FoldAsciiCase(std::string_view text) {
-  std::string folded(text);
-  for (char& c : folded) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return folded;
-}
-
 bool WildcardMatch(std::string_view a, std::string_view b) {
-  std::string left = FoldAsciiCase(a);
-  std::string right = FoldAsciiCase(b);
+  std::string left = platform::AsciiLower(a);
+  std::string right = platform::AsciiLower(b);
   if (HasWildcard(left)) return platform::WildMatch(right.c_str(), left.c_str()) == 1;
   if (HasWildcard(right)) return platform::WildMatch(left.c_str(), right.c_str()) == 1;
   return left == right;
 }
 
 bool IsCoveredBy(std::string_view name, std::string_view entry) {
-  std::string folded = FoldAsciiCase(name);
-  std::string pattern = FoldAsciiCase(entry);
+  std::string folded = platform::AsciiLower(name);
+  std::string pattern = platform::AsciiLower(entry);
   if (HasWildcard(pattern)) return platform::WildMatch(folded.c_str(), pattern.c_str()) == 1;
   return folded == pattern;
 }

@@ -1,11 +1,7 @@
 #pragma once
-#include <string>
 #include <string_view>
 
 namespace trm {
-
-// The text with ASCII letters in lower case: how printer names are compared.
-std::string FoldAsciiCase(std::string_view text);
 
 // Symmetric match of two names: whichever holds "*?[]" is the pattern for the other, else
 // they must be equal. ASCII letters are folded to lower case on both sides.

@@ -1,13 +1,13 @@
-#include "printer_details.h"
+#include "driver_kind.h"
 
 #include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
+#include <cstdint>
+#include <optional>
 #include <sstream>
 
-#include "file_descriptor.h"
+#include "platform/file_helpers.h"
+#include "platform/unique_fd.h"
 
 namespace printing {
 
@@ -18,7 +18,7 @@ bool StartsWith(const std::string& line, const char* prefix) {
 }
 
 // Longer PPDs are not believed: the scheduler's own are a few hundred kilobytes at most.
-constexpr off_t kMaxPpdBytes = 8 * 1024 * 1024;
+constexpr std::uint64_t kMaxPpdBytes = 8 * 1024 * 1024;
 
 // The resource path of a queue's PPD, with the name encoded as in a URI.
 std::string PpdResource(const std::string& printerName) {
@@ -32,20 +32,6 @@ std::string PpdResource(const std::string& printerName) {
     return {};
   }
   return resource;
-}
-
-bool ReadAll(int fd, std::string& text) {
-  struct stat info {};
-  if (fstat(fd, &info) != 0 || info.st_size > kMaxPpdBytes) return false;
-  text.assign(static_cast<std::size_t>(info.st_size), '\0');
-  std::size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t n = pread(fd, text.data() + done, text.size() - done, static_cast<off_t>(done));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
 }
 
 // A 404 for the PPD means "no PPD" only when the queue itself is known to the server.
@@ -77,16 +63,17 @@ DriverKind FetchDriverKind(PrintServerConnection& server, const std::string& pri
   // times, and may open connections of their own that no time limit covers.
   const std::string resource = PpdResource(printerName);
   if (resource.empty()) return DriverKind::kUnavailable;
-  FileDescriptor ppd(memfd_create("km-ppd", MFD_CLOEXEC));
-  if (ppd.get() < 0) return DriverKind::kUnavailable;
+  const platform::UniqueFd ppd(memfd_create("km-ppd", MFD_CLOEXEC));
+  if (!ppd) return DriverKind::kUnavailable;
   const http_status_t status = cupsGetFd(server.get(), resource.c_str(), ppd.get());
   if (server.timedOut()) return DriverKind::kUnavailable;
   if (status == HTTP_STATUS_NOT_FOUND) {
     return QueueExists(server, printerName) ? DriverKind::kNoDriver : DriverKind::kUnavailable;
   }
-  std::string text;
-  if (status != HTTP_STATUS_OK || !ReadAll(ppd.get(), text)) return DriverKind::kUnavailable;
-  return PpdHasFilters(text) ? DriverKind::kConverting : DriverKind::kPassThrough;
+  if (status != HTTP_STATUS_OK) return DriverKind::kUnavailable;
+  const std::optional<std::string> text = platform::ReadWholeFile(ppd.get(), kMaxPpdBytes);
+  if (!text) return DriverKind::kUnavailable;
+  return PpdHasFilters(*text) ? DriverKind::kConverting : DriverKind::kPassThrough;
 }
 
 }  // namespace printing
