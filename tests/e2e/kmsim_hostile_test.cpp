@@ -2,20 +2,21 @@
 // the terminal, keep files beside the disk, outlive kmsim or outgrow its limits; links put
 // into the disk folder lead nothing out of it.
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <thread>
 
 #include "e2e_fixture.h"
+#include "running_program.h"
 #include "session.h"
 
 namespace e2e {
 namespace {
-
-using Strings = std::vector<std::string>;
 
 // Bytes that would act on a terminal: controls other than line end and tab.
 bool HasControlBytes(const std::string& text) {
@@ -32,21 +33,6 @@ const std::string kConcat =
 
 class KmsimHostile : public E2eTest {
  protected:
-  fs::path Job(const std::string& name, std::string_view text) {
-    WriteFile(root_ / name, text);
-    return root_ / name;
-  }
-  // Starts kmsim on one job without waiting; its output goes to files in root_.
-  pid_t Start(const fs::path& job) {
-    const pid_t child = fork();
-    if (child == 0) {
-      const int out = ::open((root_ / "kmsim.out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      if (out < 0 || dup2(out, 1) < 0 || dup2(out, 2) < 0) _exit(127);
-      execl(KMSIM_PATH, KMSIM_PATH, "--disk", disk_.c_str(), job.c_str(), nullptr);
-      _exit(127);
-    }
-    return child;
-  }
   // Size of the file the growing job writes, wherever kmsim holds it; -1 when absent.
   long long GrowingSize() const {
     std::error_code ec;
@@ -72,7 +58,7 @@ userdict /kmReportFile known { kmReportFile (added forged\n) writestring } if
 (added printed\nverdict ok\n\033]0;title\007\033[2J\233) print
 (\033[31mbad) cvn cvx exec
 )");
-  const Outcome run = Kmsim({job.string()});
+  const ProcessResult run = Kmsim({job.string()});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(Lines(run.out),
             (Strings{"job 1 " + job.string(), "replaced mtbc/grown", "removed mtbc/old",
@@ -93,21 +79,21 @@ TEST_F(KmsimHostile, NothingStaysBesideTheDisk) {
                           ") (w) file closefile } stopped pop\n"
                           "3 1 30 { 20 string cvs (/proc/self/fd/) exch cat "
                           "(/stash) cat { (w) file closefile } stopped pop } for\n");
-  const Outcome run = Kmsim({job.string()});
-  EXPECT_EQ(run.Report("verdict"), Strings{"ok"}) << run.err;
-  EXPECT_EQ(run.Report("added"), Strings{"stash"});
+  const ProcessResult run = Kmsim({job.string()});
+  EXPECT_EQ(Report(run, "verdict"), Strings{"ok"}) << run.err;
+  EXPECT_EQ(Report(run, "added"), Strings{"stash"});
   for (const char* folder : {".kmsim/tmp", ".kmsim/run"}) {
     EXPECT_TRUE(fs::is_empty(disk_ / folder)) << folder;
   }
 }
 
 TEST_F(KmsimHostile, LimitsFailTheJobNotKmsim) {
-  const Outcome memory =
+  const ProcessResult memory =
       Kmsim({"--memory-limit", "100",
              Job("memory.ps", "%!\n/a [ 0 1 1000 { pop 1000000 string } for ] def\n").string()});
   EXPECT_EQ(memory.status, 1);
-  ASSERT_EQ(memory.Report("verdict").size(), 1u);
-  EXPECT_EQ(memory.Report("verdict")[0].rfind("failed error VMerror ", 0), 0u) << memory.out;
+  ASSERT_EQ(Report(memory, "verdict").size(), 1u);
+  EXPECT_EQ(Report(memory, "verdict")[0].rfind("failed error VMerror ", 0), 0u) << memory.out;
 
   // A file over the size limit fails its upload; the job cleans up after itself and the
   // files before it stay.
@@ -115,9 +101,9 @@ TEST_F(KmsimHostile, LimitsFailTheJobNotKmsim) {
   const fs::path load =
       MakeJob("load.kj", {"load-files", Local("small", "small").string() + "=small",
                           Local("big", big).string() + "=big"});
-  const Outcome size = Kmsim({"--file-size-limit", "1", load.string()});
+  const ProcessResult size = Kmsim({"--file-size-limit", "1", load.string()});
   EXPECT_EQ(size.status, 1);
-  EXPECT_EQ(size.Report("verdict"), Strings{"failed error ioerror load_file"}) << size.err;
+  EXPECT_EQ(Report(size, "verdict"), Strings{"failed error ioerror load_file"}) << size.err;
   EXPECT_EQ(DiskFiles(), Strings{"small"});
   EXPECT_TRUE(fs::is_empty(disk_ / ".kmsim/flat"));
   EXPECT_EQ(Kmsim({"--file-size-limit", "2", load.string()}).status, 0);
@@ -126,13 +112,14 @@ TEST_F(KmsimHostile, LimitsFailTheJobNotKmsim) {
 
 TEST_F(KmsimHostile, TheReportOfAJobIsBounded) {
   const int files = static_cast<int>(kmsim::kMaxRecordsPerJob) + 3;
-  const Outcome run = Kmsim({Job("many.ps", kConcat + "1 1 " + std::to_string(files) +
-                                                " { 10 string cvs (f) exch cat (w) file closefile "
-                                                "} for\n")
-                                 .string()});
-  EXPECT_EQ(run.Report("verdict"), Strings{"ok"}) << run.err;
-  EXPECT_EQ(run.Report("added").size(), kmsim::kMaxRecordsPerJob);
-  EXPECT_EQ(run.Report("more"), Strings{"3"});
+  const ProcessResult run =
+      Kmsim({Job("many.ps", kConcat + "1 1 " + std::to_string(files) +
+                                " { 10 string cvs (f) exch cat (w) file closefile "
+                                "} for\n")
+                 .string()});
+  EXPECT_EQ(Report(run, "verdict"), Strings{"ok"}) << run.err;
+  EXPECT_EQ(Report(run, "added").size(), kmsim::kMaxRecordsPerJob);
+  EXPECT_EQ(Report(run, "more"), Strings{"3"});
   EXPECT_EQ(DiskFiles().size(), static_cast<std::size_t>(files));
 }
 
@@ -142,17 +129,18 @@ TEST_F(KmsimHostile, TheInterpreterEndsWithKmsim) {
   for (int signal : {SIGTERM, SIGINT, SIGKILL}) {
     SCOPED_TRACE(signal);
     fs::remove_all(disk_);
-    const pid_t kmsim = Start(job);
+    km_test::RunningProgram kmsim(KMSIM_PATH, {"--disk", disk_.string(), job.string()},
+                                  root_ / "kmsim.err");
     for (int i = 0; i < 3000 && GrowingSize() <= 0; ++i) usleep(10000);
-    ASSERT_GT(GrowingSize(), 0) << ReadFile(root_ / "kmsim.out");
-    kill(kmsim, signal);
-    int status = 0;
-    waitpid(kmsim, &status, 0);
+    ASSERT_GT(GrowingSize(), 0) << ReadFile(root_ / "kmsim.err");
+    const int status = kmsim.Stop(signal);
     if (signal != SIGKILL) {
       // Stopped in order: the job is reported, its file is back in the folder view.
-      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
-      EXPECT_NE(ReadFile(root_ / "kmsim.out").find("verdict failed interrupted\n"),
-                std::string::npos);
+      EXPECT_EQ(status, 1);
+      std::string line;
+      while (!(line = kmsim.NextLine()).empty() && line != "verdict failed interrupted") {
+      }
+      EXPECT_EQ(line, "verdict failed interrupted");
       EXPECT_TRUE(fs::exists(disk_ / "grow"));
     }
     // The disk stays locked until the interpreter is gone; after that nothing writes.
@@ -179,9 +167,9 @@ TEST_F(KmsimHostile, LinksInTheDiskAreNeverFollowed) {
   (w) file dup (job data) writestring closefile
 } forall
 )");
-  const Outcome run = Kmsim({job.string()});
-  EXPECT_EQ(run.Report("verdict"), Strings{"ok"}) << run.err;
-  EXPECT_EQ(run.Report("skipped"),
+  const ProcessResult run = Kmsim({job.string()});
+  EXPECT_EQ(Report(run, "verdict"), Strings{"ok"}) << run.err;
+  EXPECT_EQ(Report(run, "skipped"),
             (Strings{"mtbc/fifo special-file", "mtbc/hardlink hard-link", "mtbc/symlink symlink"}));
   EXPECT_EQ(ReadFile(root_ / "outside/secret"), "secret");
   EXPECT_EQ(ReadFile(root_ / "outside/linked"), "linked");
@@ -189,7 +177,7 @@ TEST_F(KmsimHostile, LinksInTheDiskAreNeverFollowed) {
   EXPECT_EQ(ReadFile(disk_ / "mtbc/hardlink"), "job data");
   EXPECT_EQ(fs::hard_link_count(disk_ / "mtbc/hardlink"), 1u);
   EXPECT_TRUE(fs::is_symlink(disk_ / "mtbc/symlink"));
-  EXPECT_EQ(run.Report("conflict"), (Strings{"mtbc/fifo", "mtbc/symlink"}));
+  EXPECT_EQ(Report(run, "conflict"), (Strings{"mtbc/fifo", "mtbc/symlink"}));
 }
 
 TEST_F(KmsimHostile, AFileSwappedForALinkLeadsNoJobOut) {
@@ -221,8 +209,8 @@ TEST_F(KmsimHostile, AFileSwappedForALinkLeadsNoJobOut) {
                            "pop (a) file dup (job) writestring closefile } { pop } "
                            "ifelse } for\n");
   for (int run = 0; run < 10; ++run) {
-    const Outcome outcome = Kmsim({job.string()});
-    EXPECT_EQ(outcome.Report("verdict"), Strings{"ok"}) << outcome.err;
+    const ProcessResult outcome = Kmsim({job.string()});
+    EXPECT_EQ(Report(outcome, "verdict"), Strings{"ok"}) << outcome.err;
   }
   done = true;
   neighbour.join();
@@ -250,11 +238,11 @@ TEST_F(KmsimHostile, AFolderSwappedForALinkLeadsNoFileOut) {
       ::rename(aside.c_str(), folder.c_str());
     }
   });
-  const Outcome run = Kmsim({job.string()});
+  const ProcessResult run = Kmsim({job.string()});
   done = true;
   neighbour.join();
-  EXPECT_EQ(run.Report("verdict"), Strings{"ok"}) << run.err;
-  EXPECT_EQ(run.Report("added").size(), static_cast<std::size_t>(kFiles));
+  EXPECT_EQ(Report(run, "verdict"), Strings{"ok"}) << run.err;
+  EXPECT_EQ(Report(run, "added").size(), static_cast<std::size_t>(kFiles));
   EXPECT_TRUE(fs::is_empty(root_ / "outside"));
   // Nothing is lost either: each file is in the folder view or waits in the flat folder.
   std::size_t found = 0;

@@ -1,41 +1,26 @@
 // kmsim in run mode: the disk it shows, the file operators it maps, what it refuses, its
 // report and verdicts.
 
-#include <signal.h>
+#include <fcntl.h>
 #include <sys/file.h>
+#include <unistd.h>
 
 #include "e2e_fixture.h"
 
 namespace e2e {
 namespace {
 
-using Strings = std::vector<std::string>;
-
-class KmsimRun : public E2eTest {
- protected:
-  fs::path Job(const std::string& name, std::string_view text) {
-    WriteFile(root_ / name, text);
-    return root_ / name;
-  }
-};
-
-TEST_F(KmsimRun, HelpDocumentsEveryReportRecord) {
-  const Outcome help = RunProgram(root_, KMSIM_PATH, {"--help"});
-  ASSERT_EQ(help.status, 0);
-  for (const char* record :
-       {"listening ", "received ", "job N", "skipped ", "added ", "replaced ", "removed ", "page ",
-        "conflict ", "stranded ", "more ", "verdict ok", "verdict failed", "stopped"}) {
-    EXPECT_NE(help.out.find("\n  " + std::string(record)), std::string::npos) << record;
-  }
-}
+using KmsimRun = E2eTest;
 
 TEST_F(KmsimRun, UsageErrors) {
   const fs::path job = Job("j.ps", "%!\n");
-  EXPECT_EQ(RunProgram(root_, KMSIM_PATH, {job.string()}).status, 2);  // no --disk
-  EXPECT_EQ(Kmsim({}).status, 2);                                      // no job
+  EXPECT_EQ(km_test::RunProgram(KMSIM_PATH, {job.string()}, {root_.path(), {}, {}, {}}).status,
+            2);                    // no --disk
+  EXPECT_EQ(Kmsim({}).status, 2);  // no job
   EXPECT_EQ(Kmsim({"--frobnicate", job.string()}).status, 2);
   EXPECT_EQ(Kmsim({"--timeout", "x", job.string()}).status, 2);
   EXPECT_EQ(Kmsim({"--listen", "127.0.0.1:0", job.string()}).status, 2);
+  EXPECT_EQ(Kmsim({"--listen", "127.0.0.1"}).status, 2);
   EXPECT_EQ(Kmsim({"--keep-jobs", "k", job.string()}).status, 2);
   for (const char* option :
        {"--memory-limit", "--file-size-limit", "--receive-timeout", "--max-job-bytes"}) {
@@ -43,6 +28,10 @@ TEST_F(KmsimRun, UsageErrors) {
     EXPECT_EQ(Kmsim({option, "-1", job.string()}).status, 2) << option;
   }
   EXPECT_FALSE(fs::exists(disk_));
+  // Only loopback addresses without --allow-remote.
+  const ProcessResult open = Kmsim({"--listen", "0.0.0.0:0"});
+  EXPECT_EQ(open.status, 2);
+  EXPECT_NE(open.err.find("loopback"), std::string::npos) << open.err;
 }
 
 // The interpreter's sandbox splits paths at ":" and reads "*" as a pattern; it never sees
@@ -52,9 +41,9 @@ TEST_F(KmsimRun, AnyDiskFolderName) {
   for (const char* name : {"disk:1", "disk*[x]?", "a:b/c:d"}) {
     SCOPED_TRACE(name);
     disk_ = root_ / name;
-    const Outcome run = Kmsim({job.string()});
+    const ProcessResult run = Kmsim({job.string()});
     EXPECT_EQ(run.status, 0) << run.out << run.err;
-    EXPECT_EQ(run.Report("added"), Strings{"mtbc/a"});
+    EXPECT_EQ(Report(run, "added"), Strings{"mtbc/a"});
     EXPECT_EQ(ReadFile(disk_ / "mtbc/a"), "a");
   }
 }
@@ -73,12 +62,12 @@ TEST_F(KmsimRun, FileOperatorsOfAJobActOnTheDisk) {
   dup length 1 ne { wrong_count } if 0 get (mtb/src/copy) ne { wrong_name } if
 true () startjob pop false () startjob pop
 )");
-  const Outcome run = Kmsim({job.string()});
+  const ProcessResult run = Kmsim({job.string()});
   EXPECT_EQ(run.status, 0) << run.out << run.err;
-  EXPECT_EQ(run.Report("verdict"), Strings{"ok"});
+  EXPECT_EQ(Report(run, "verdict"), Strings{"ok"});
   // Only what is on the disk after the job counts: mtbdep moved, gone came and went.
-  EXPECT_EQ(run.Report("added"), Strings{"mtb/src/copy"});
-  EXPECT_EQ(run.Report("removed"), Strings{});
+  EXPECT_EQ(Report(run, "added"), Strings{"mtb/src/copy"});
+  EXPECT_EQ(Report(run, "removed"), Strings{});
   EXPECT_EQ(DiskFiles(), Strings{"mtb/src/copy"});
   EXPECT_EQ(ReadFile(disk_ / "mtb/src/copy"), "/KMDEP 42 def");
 }
@@ -101,19 +90,19 @@ TEST_F(KmsimRun, NamesThatLeaveTheDiskAreRefused) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.job);
-    const Outcome run = Kmsim({Job("escape.ps", "%!\n" + c.job + "\n").string()});
+    const ProcessResult run = Kmsim({Job("escape.ps", "%!\n" + c.job + "\n").string()});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.Report("verdict"), Strings{c.verdict});
-    EXPECT_EQ(run.Report("added"), Strings{});
+    EXPECT_EQ(Report(run, "verdict"), Strings{c.verdict});
+    EXPECT_EQ(Report(run, "added"), Strings{});
     EXPECT_FALSE(fs::exists(root_ / "outside"));
   }
   // The interpreter's own operators are confined as well: nothing outside DIR opens.
   WriteFile(root_ / "secret", "s");
-  const Outcome direct = Kmsim(
+  const ProcessResult direct = Kmsim(
       {Job("direct.ps", "%!\n(" + (root_ / "secret").string() + ") (r) systemdict /file get exec\n")
            .string()});
   EXPECT_EQ(direct.status, 1);
-  EXPECT_EQ(direct.Report("verdict"), Strings{"failed error invalidfileaccess file"});
+  EXPECT_EQ(Report(direct, "verdict"), Strings{"failed error invalidfileaccess file"});
   EXPECT_TRUE(fs::exists(disk_ / ".kmsim" / "lock"));
 }
 
@@ -122,12 +111,12 @@ TEST_F(KmsimRun, LoadFileWithAnEscapingNameStoresNothingAndGoesOn) {
   const fs::path b = Local("b.txt", "B");
   const fs::path job = MakeJob(
       "load.kj", {"load-files", a.string() + "=../../escaped", b.string() + "=mtbc/mislib/b.txt"});
-  const Outcome run = Kmsim({job.string()});
+  const ProcessResult run = Kmsim({job.string()});
   EXPECT_EQ(run.status, 0) << run.out;
-  EXPECT_EQ(run.Report("added"), Strings{"mtbc/mislib/b.txt"});
+  EXPECT_EQ(Report(run, "added"), Strings{"mtbc/mislib/b.txt"});
   EXPECT_EQ(DiskFiles(), Strings{"mtbc/mislib/b.txt"});
   EXPECT_FALSE(fs::exists(root_ / "escaped"));
-  EXPECT_FALSE(fs::exists(root_.parent_path() / "escaped"));
+  EXPECT_FALSE(fs::exists(root_.path().parent_path() / "escaped"));
 }
 
 TEST_F(KmsimRun, ShowsTheDiskAsFolders) {
@@ -140,27 +129,27 @@ TEST_F(KmsimRun, ShowsTheDiskAsFolders) {
 (etc/hostname) status { link_followed } if
 (a) (w) file closefile (a/b) (w) file closefile
 )");
-  const Outcome run = Kmsim({job.string()});
+  const ProcessResult run = Kmsim({job.string()});
   EXPECT_EQ(run.status, 0) << run.out << run.err;
-  EXPECT_EQ(run.Report("skipped"), Strings{"etc symlink"});
-  EXPECT_EQ(run.Report("conflict"), Strings{"a/b"});
+  EXPECT_EQ(Report(run, "skipped"), Strings{"etc symlink"});
+  EXPECT_EQ(Report(run, "conflict"), Strings{"a/b"});
   EXPECT_TRUE(fs::is_symlink(disk_ / "etc"));
   EXPECT_EQ(DiskFiles(), (Strings{"a", "mtbc/empty/.keep-me-not", "mtbc/formlib/old.frm"}));
   EXPECT_TRUE(fs::exists(disk_ / ".kmsim/flat/a%2Fb"));
   // The stranded file is still on the printer for the next job.
-  const Outcome next =
+  const ProcessResult next =
       Kmsim({Job("next.ps", "%!\n(a/b) status { pop pop pop pop } { lost } ifelse\n").string()});
-  EXPECT_EQ(next.Report("verdict"), Strings{"ok"}) << next.err;
+  EXPECT_EQ(Report(next, "verdict"), Strings{"ok"}) << next.err;
 }
 
 TEST_F(KmsimRun, FinishesWhatAStoppedRunLeftBehind) {
   // A run killed between job and folder view leaves the disk in the flat folder.
   WriteFile(disk_ / ".kmsim/flat/mtbc%2Fformlib%2Fleft.frm", "left");
   WriteFile(disk_ / ".kmsim/flat/not%zzflat", "?");
-  const Outcome run = Kmsim({Job("j.ps", "%!\n").string()});
+  const ProcessResult run = Kmsim({Job("j.ps", "%!\n").string()});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(ReadFile(disk_ / "mtbc/formlib/left.frm"), "left");
-  EXPECT_EQ(run.Report("stranded"), Strings{"not%25zzflat"});
+  EXPECT_EQ(Report(run, "stranded"), Strings{"not%25zzflat"});
   EXPECT_EQ(DiskFiles(), Strings{"mtbc/formlib/left.frm"});
 }
 
@@ -168,16 +157,16 @@ TEST_F(KmsimRun, VerdictsAndExitStatus) {
   const fs::path bad = Job("bad.ps", "%!\n1 2 add pop\nnosuchcommand\n");
   const fs::path good = Job("good.ps", "%!\n(fine) pop\n");
   const fs::path empty = Job("empty.ps", "");
-  const Outcome run = Kmsim({bad.string(), good.string(), empty.string()});
+  const ProcessResult run = Kmsim({bad.string(), good.string(), empty.string()});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.Report("verdict"),
+  EXPECT_EQ(Report(run, "verdict"),
             (Strings{"failed error undefined nosuchcommand", "ok", "failed empty"}));
-  EXPECT_EQ(run.Report("job").size(), 3u);
+  EXPECT_EQ(Report(run, "job").size(), 3u);
   EXPECT_EQ(Kmsim({good.string()}).status, 0);
 
-  const Outcome slow = Kmsim({"--timeout", "1", Job("loop.ps", "%!\n{ } loop\n").string()});
+  const ProcessResult slow = Kmsim({"--timeout", "1", Job("loop.ps", "%!\n{ } loop\n").string()});
   EXPECT_EQ(slow.status, 1);
-  EXPECT_EQ(slow.Report("verdict"), Strings{"failed timeout"});
+  EXPECT_EQ(Report(slow, "verdict"), Strings{"failed timeout"});
 }
 
 TEST_F(KmsimRun, PagesAsPngAndAsText) {
@@ -186,39 +175,27 @@ TEST_F(KmsimRun, PagesAsPngAndAsText) {
 72 700 moveto (first page) show showpage
 72 700 moveto (second page) show showpage
 )");
-  const Outcome png = Kmsim({"--pages", (root_ / "pages").string(), job.string()});
+  const ProcessResult png = Kmsim({"--pages", (root_ / "pages").string(), job.string()});
   ASSERT_EQ(png.status, 0) << png.err;
-  const Strings pages = png.Report("page");
+  const Strings pages = Report(png, "page");
   ASSERT_EQ(pages.size(), 2u);
   for (const std::string& page : pages) EXPECT_EQ(ReadFile(page).substr(1, 3), "PNG");
   EXPECT_EQ(fs::path(pages[1]).filename(), "job1-page2.png");
 
-  const Outcome text =
+  const ProcessResult text =
       Kmsim({"--pages", (root_ / "text").string(), "--page-format", "text", job.string()});
   ASSERT_EQ(text.status, 0) << text.err;
-  ASSERT_EQ(text.Report("page").size(), 2u);
-  EXPECT_NE(ReadFile(text.Report("page")[1]).find("second page"), std::string::npos);
+  ASSERT_EQ(Report(text, "page").size(), 2u);
+  EXPECT_NE(ReadFile(Report(text, "page")[1]).find("second page"), std::string::npos);
 }
 
 TEST_F(KmsimRun, OneKmsimPerDisk) {
   fs::create_directories(disk_ / ".kmsim");
-  // A second process holding the lock: kmsim refuses to share the disk.
-  const fs::path lock = disk_ / ".kmsim" / "lock";
-  const pid_t holder = fork();
-  if (holder == 0) {
-    const int fd = ::open(lock.c_str(), O_RDWR | O_CREAT, 0644);
-    if (fd < 0 || flock(fd, LOCK_EX) != 0) _exit(1);
-    sleep(30);
-    _exit(0);
-  }
-  Outcome run;
-  for (int i = 0; i < 200; ++i) {
-    run = Kmsim({Job("j.ps", "%!\n").string()});
-    if (run.status == 2) break;
-    usleep(10000);
-  }
-  kill(holder, SIGKILL);
-  waitpid(holder, nullptr, 0);
+  // The lock held elsewhere: kmsim refuses to share the disk.
+  const int lock = ::open((disk_ / ".kmsim/lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  ASSERT_EQ(flock(lock, LOCK_EX), 0);
+  const ProcessResult run = Kmsim({Job("j.ps", "%!\n").string()});
+  close(lock);
   EXPECT_EQ(run.status, 2);
   EXPECT_NE(run.err.find("in use"), std::string::npos) << run.err;
   EXPECT_EQ(Kmsim({Job("j.ps", "%!\n").string()}).status, 0);

@@ -8,7 +8,6 @@
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
@@ -18,23 +17,22 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::error_code ec;
-  std::vector<std::filesystem::path> inputs;
+  std::size_t replayed = 0;
   for (const auto& entry : std::filesystem::directory_iterator(argv[1], ec)) {
-    if (entry.is_regular_file()) inputs.push_back(entry.path());
-  }
-  if (ec || inputs.empty()) {
-    std::fprintf(stderr, "%s: no seed inputs in %s\n", argv[0], argv[1]);
-    return 1;
-  }
-  for (const auto& input : inputs) {
-    std::ifstream in(input, std::ios::binary);
+    if (!entry.is_regular_file()) continue;
+    std::ifstream in(entry.path(), std::ios::binary);
     const std::string bytes{std::istreambuf_iterator<char>(in), {}};
     if (!in.good() && !in.eof()) {
-      std::fprintf(stderr, "%s: cannot read %s\n", argv[0], input.c_str());
+      std::fprintf(stderr, "%s: cannot read %s\n", argv[0], entry.path().c_str());
       return 1;
     }
     LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+    ++replayed;
   }
-  std::printf("%zu inputs replayed\n", inputs.size());
+  if (ec || replayed == 0) {
+    std::fprintf(stderr, "%s: no seed inputs in %s\n", argv[0], argv[1]);
+    return 1;
+  }
+  std::printf("%zu inputs replayed\n", replayed);
   return 0;
 }

@@ -1,247 +1,238 @@
+#include "platform/file_helpers.h"
+
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
+#include <optional>
 #include <string>
 
-#include "platform/file_layer.h"
+#include "env_override.h"
+#include "file_io.h"
+#include "platform/unique_fd.h"
+#include "platform/wild_match.h"
+#include "process.h"
 #include "scratch_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using km_test::ReadFile;
+using km_test::WriteFile;
 using platform::TextObject;
-using platform_test::ReadFile;
-using platform_test::ScratchFolder;
-using platform_test::WriteFile;
 
-TEST(MakeDir, NewExistingAndNested) {
-  ScratchFolder scratch;
-  const std::string dir = scratch / "d";
-  EXPECT_TRUE(platform::MakeDir(dir.c_str()));
-  EXPECT_TRUE(fs::is_directory(dir));
-  EXPECT_FALSE(platform::MakeDir(dir.c_str()));  // already there
-  EXPECT_FALSE(platform::MakeDir((scratch / "x/y").c_str()));
+// A disk that is full after the given number of bytes of any one file; holds for root too.
+km_test::ProcessOptions DiskFullAfter(rlim_t bytes) {
+  return {{}, {}, bytes, {}};
+}
+
+// Runs in its scratch folder, so names are relative; the folder puts the directory back.
+class FileHelpers : public ::testing::Test {
+ protected:
+  void SetUp() override { fs::current_path(scratch.path()); }
+  km_test::ScratchFolder scratch{"km_platform"};
+};
+
+TEST_F(FileHelpers, MakeAndRemoveFolders) {
+  EXPECT_TRUE(platform::MakeDir("d"));
+  EXPECT_FALSE(platform::MakeDir("d"));  // already there
+  EXPECT_FALSE(platform::MakeDir("x/y"));
   EXPECT_FALSE(platform::MakeDir(nullptr));
+  WriteFile("d/f", "x");
+  EXPECT_FALSE(platform::RemoveDir("d"));  // not empty
+  fs::remove("d/f");
+  EXPECT_TRUE(platform::RemoveDir("d"));
+  EXPECT_FALSE(platform::RemoveDir("d"));
+  EXPECT_FALSE(platform::RemoveDir(nullptr));
 }
 
-TEST(RemoveDir, EmptyOnly) {
-  ScratchFolder scratch;
-  const std::string dir = scratch / "d";
-  fs::create_directory(dir);
-  WriteFile(dir + "/f", "x");
-  EXPECT_FALSE(platform::RemoveDir(dir.c_str()));
-  fs::remove(dir + "/f");
-  EXPECT_TRUE(platform::RemoveDir(dir.c_str()));
-  EXPECT_FALSE(fs::exists(dir));
-  EXPECT_FALSE(platform::RemoveDir(dir.c_str()));
-}
-
-TEST(MakeDirPath, CreatesEveryMissingFolderButNotTheFile) {
-  ScratchFolder scratch;
-  const std::string file = scratch / "a/b/c/file.txt";
-  EXPECT_TRUE(platform::MakeDirPath(file.c_str()));
-  EXPECT_TRUE(fs::is_directory(scratch / "a/b/c"));
-  EXPECT_FALSE(fs::exists(file));
-}
-
-TEST(MakeDirPath, AllFoldersPresentCreatesNothing) {
-  ScratchFolder scratch;
-  fs::create_directories(scratch / "a/b");
-  const auto before = fs::last_write_time(scratch / "a/b");
-  EXPECT_TRUE(platform::MakeDirPath((scratch / "a/b/file.txt").c_str()));
-  EXPECT_EQ(std::distance(fs::directory_iterator(scratch / "a/b"), fs::directory_iterator()), 0);
-  EXPECT_EQ(fs::last_write_time(scratch / "a/b"), before);
-}
-
-TEST(MakeDirPath, RelativePathDoubledSeparatorsAndBackslashNames) {
-  ScratchFolder scratch;
-  ASSERT_TRUE(platform::SetCwd(scratch.path().c_str()));
-  // A backslash is part of a folder's name, not a separator.
+TEST_F(FileHelpers, MakeDirPathCreatesOnlyMissingFolders) {
+  EXPECT_TRUE(platform::MakeDirPath((scratch / "a/b/c/file.txt").c_str()));
+  EXPECT_TRUE(fs::is_directory("a/b/c"));
+  EXPECT_FALSE(fs::exists("a/b/c/file.txt"));
+  const auto before = fs::last_write_time("a/b");
+  EXPECT_TRUE(platform::MakeDirPath("a/b/file.txt"));
+  EXPECT_EQ(fs::last_write_time("a/b"), before);
+  // Doubled separators; a backslash is part of a name.
   EXPECT_TRUE(platform::MakeDirPath("rel//one\\two/file"));
-  EXPECT_TRUE(fs::is_directory(scratch / "rel/one\\two"));
-  EXPECT_FALSE(fs::exists(scratch / "rel/one"));
-  EXPECT_TRUE(platform::MakeDirPath("rel/name\\with\\backslashes"));
-  EXPECT_FALSE(fs::exists(scratch / "rel/name"));
-  EXPECT_TRUE(platform::MakeDirPath("bare-name"));  // no folder part: nothing to do
-  EXPECT_TRUE(platform::MakeDirPath("a\\b"));
-  EXPECT_FALSE(fs::exists(scratch / "a"));
-}
-
-TEST(MakeDirPath, UnderARegularFileFails) {
-  ScratchFolder scratch;
-  WriteFile(scratch / "plain", "x");
-  EXPECT_FALSE(platform::MakeDirPath((scratch / "plain/sub/file.txt").c_str()));
-  // The file itself standing where a folder should be is a failure too.
-  EXPECT_FALSE(platform::MakeDirPath((scratch / "plain/file.txt").c_str()));
-}
-
-TEST(MakeDirPath, FolderThatCannotBeMadeFails) {
-  ScratchFolder scratch;
-  // A name longer than any file system takes fails for every user, root too.
-  const std::string tooLong(300, 'n');
-  EXPECT_FALSE(platform::MakeDirPath((scratch / (tooLong + "/sub/file")).c_str()));
-}
-
-TEST(RenameNoReplace, RenamesOnlyWhileTheTargetIsFree) {
-  ScratchFolder scratch;
-  WriteFile(scratch / "first", "1");
-  EXPECT_EQ(platform::RenameNoReplace((scratch / "first").c_str(), (scratch / "target").c_str()),
-            platform::RenameResult::kDone);
-  EXPECT_EQ(ReadFile(scratch / "target"), "1");
-  EXPECT_FALSE(fs::exists(scratch / "first"));
-  // Whatever holds the name stays, and so does the source.
-  WriteFile(scratch / "second", "2");
-  fs::create_symlink("nowhere", scratch / "link");
-  for (const char* taken : {"target", "link"}) {
-    EXPECT_EQ(platform::RenameNoReplace((scratch / "second").c_str(), (scratch / taken).c_str()),
-              platform::RenameResult::kTargetExists);
+  EXPECT_TRUE(fs::is_directory("rel/one\\two"));
+  EXPECT_FALSE(fs::exists("rel/one"));
+  EXPECT_TRUE(platform::MakeDirPath("bare-name"));
+  EXPECT_TRUE(platform::MakeDirPath("x\\y"));
+  EXPECT_FALSE(fs::exists("x\\y"));
+  // A file where a folder is needed, and a name no file system takes: fails for root too.
+  WriteFile("plain", "x");
+  for (const std::string& path : {std::string("plain/sub/file.txt"), std::string("plain/file"),
+                                  std::string(300, 'n') + "/sub/f"}) {
+    EXPECT_FALSE(platform::MakeDirPath(path.c_str())) << path;
   }
-  EXPECT_EQ(ReadFile(scratch / "target"), "1");
-  EXPECT_TRUE(fs::is_symlink(scratch / "link"));
-  EXPECT_EQ(ReadFile(scratch / "second"), "2");
-  EXPECT_EQ(platform::RenameNoReplace((scratch / "none").c_str(), (scratch / "x").c_str()),
-            platform::RenameResult::kFailed);
+  EXPECT_FALSE(platform::MakeDirPath(nullptr));
 }
 
-TEST(FindFirst, FirstMatchingNameWithoutFolder) {
-  ScratchFolder scratch;
-  WriteFile(scratch / "b.ps", "");
-  WriteFile(scratch / "a.ps", "");
-  WriteFile(scratch / "c.txt", "");
-  TextObject found("stale");
-  EXPECT_TRUE(platform::FindFirst(found, (scratch / "*.ps").c_str()));
-  EXPECT_STREQ(found.cstr(), "a.ps");
-  EXPECT_TRUE(platform::FindFirst(found, (scratch / "c.txt").c_str()));
-  EXPECT_STREQ(found.cstr(), "c.txt");
-  EXPECT_FALSE(platform::FindFirst(found, (scratch / "*.pdf").c_str()));
-  EXPECT_STREQ(found.cstr(), "");
-  EXPECT_FALSE(platform::FindFirst(found, (scratch / "missing/*").c_str()));
+TEST_F(FileHelpers, RenameNoReplaceOnlyWhileTheTargetIsFree) {
+  using platform::RenameNoReplace;
+  using platform::RenameResult;
+  WriteFile("first", "1");
+  EXPECT_EQ(RenameNoReplace("first", "target"), RenameResult::kDone);
+  EXPECT_EQ(ReadFile("target"), "1");
+  EXPECT_FALSE(fs::exists("first"));
+  WriteFile("second", "2");
+  fs::create_symlink("nowhere", "link");
+  EXPECT_EQ(RenameNoReplace("second", "target"), RenameResult::kTargetExists);
+  EXPECT_EQ(RenameNoReplace("second", "link"), RenameResult::kTargetExists);
+  EXPECT_EQ(ReadFile("target"), "1");
+  EXPECT_TRUE(fs::is_symlink("link"));
+  EXPECT_EQ(ReadFile("second"), "2");
+  EXPECT_EQ(RenameNoReplace("none", "x"), RenameResult::kFailed);
+  EXPECT_EQ(RenameNoReplace(nullptr, "x"), RenameResult::kFailed);
 }
 
-TEST(FindFirst, RelativePatternSearchesTheCurrentFolder) {
-  ScratchFolder scratch;
-  WriteFile(scratch / "run.tpf", "");
-  ASSERT_TRUE(platform::SetCwd(scratch.path().c_str()));
+// FindFirst follows the system's wildcards, WildMatch the generator's own: the same pattern
+// may give different answers, on purpose.
+TEST_F(FileHelpers, FindFirstUsesSystemWildcards) {
+  for (const char* name : {"b.ps", "a.ps", "c.txt", "!x"}) WriteFile(name, "");
+  const struct {
+    std::string pattern;
+    const char* found;                                       // empty: none
+  } cases[] = {{scratch.path().string() + "/*.ps", "a.ps"},  // the smallest name
+               {"c.txt", "c.txt"},
+               {"*.pdf", ""},
+               {"[!ab]*", "!x"},  // "!" negates
+               {"missing/*", ""},
+               {"a.ps/", ""}};
+  for (const auto& c : cases) {
+    TextObject found("stale");
+    EXPECT_EQ(platform::FindFirst(found, c.pattern.c_str()), *c.found != '\0') << c.pattern;
+    EXPECT_STREQ(found.cstr(), c.found) << c.pattern;
+  }
   TextObject found;
-  EXPECT_TRUE(platform::FindFirst(found, "*.tpf"));
-  EXPECT_STREQ(found.cstr(), "run.tpf");
+  EXPECT_FALSE(platform::FindFirst(found, nullptr));
+  // For WildMatch "!" is a member: the other way round.
+  EXPECT_EQ(platform::WildMatch("c.txt", "[!ab]*"), 0);
+  EXPECT_EQ(platform::WildMatch("a.ps", "[!ab]*"), 1);
 }
 
-TEST(CopyFileTo, CopiesAndOverwrites) {
-  ScratchFolder scratch;
-  WriteFile(scratch / "src", std::string("bin\0ary", 7));
-  WriteFile(scratch / "dst", "older and longer contents");
-  TextObject source((scratch / "src").c_str());
-  TextObject target((scratch / "dst").c_str());
-  EXPECT_TRUE(platform::CopyFileTo(source, target));
-  EXPECT_EQ(ReadFile(scratch / "dst"), std::string("bin\0ary", 7));
-  EXPECT_TRUE(fs::exists(scratch / "src"));
-  TextObject missing((scratch / "none").c_str());
-  EXPECT_FALSE(platform::CopyFileTo(missing, target));
-  TextObject intoMissingFolder((scratch / "no/dst").c_str());
-  EXPECT_FALSE(platform::CopyFileTo(source, intoMissingFolder));
-}
+TEST_F(FileHelpers, CopyRemoveAndExists) {
+  const std::string binary("bin\0ary", 7);
+  WriteFile("src", binary);
+  WriteFile("dst", "older and longer contents");
+  EXPECT_TRUE(platform::CopyFileTo(TextObject("src"), TextObject("dst")));
+  EXPECT_EQ(ReadFile("dst"), binary);
+  EXPECT_FALSE(platform::CopyFileTo(TextObject("none"), TextObject("dst")));
+  EXPECT_FALSE(platform::CopyFileTo(TextObject("src"), TextObject("no/dst")));
 
-TEST(MoveFileTo, MovesAndReplacesTheTarget) {
-  ScratchFolder scratch;
-  WriteFile(scratch / "src", "new");
-  WriteFile(scratch / "dst", "old old old");
-  TextObject source((scratch / "src").c_str());
-  TextObject target((scratch / "dst").c_str());
-  EXPECT_TRUE(platform::MoveFileTo(source, target));
-  EXPECT_EQ(ReadFile(scratch / "dst"), "new");
-  EXPECT_FALSE(fs::exists(scratch / "src"));
-  EXPECT_FALSE(platform::MoveFileTo(source, target));  // source gone
-}
-
-TEST(MoveFileTo, OntoAFolderFails) {
-  ScratchFolder scratch;
-  WriteFile(scratch / "src", "data");
-  fs::create_directories(scratch / "dir/inner");
-  TextObject source((scratch / "src").c_str());
-  TextObject target((scratch / "dir").c_str());
-  EXPECT_FALSE(platform::MoveFileTo(source, target));
-  EXPECT_EQ(ReadFile(scratch / "src"), "data");
-}
-
-// Two folders on different file systems, when the machine has them.
-bool OtherFileSystem(const fs::path& here, fs::path& there) {
-  struct stat mine {};
-  if (stat(here.c_str(), &mine) != 0) return false;
-  for (const char* candidate : {"/dev/shm", "/run/user", "/var/tmp", "/tmp"}) {
-    struct stat st {};
-    if (stat(candidate, &st) == 0 && S_ISDIR(st.st_mode) && st.st_dev != mine.st_dev &&
-        access(candidate, W_OK) == 0) {
-      there = candidate;
-      return true;
-    }
-  }
-  return false;
-}
-
-TEST(MoveFileTo, AcrossFileSystemsReplacesTheTarget) {
-  ScratchFolder scratch;
-  fs::path otherRoot;
-  if (!OtherFileSystem(scratch.path(), otherRoot)) {
-    GTEST_SKIP() << "no second file system to move across";
-  }
-  const fs::path other = otherRoot / ("km_platform_move_" + std::to_string(getpid()));
-  fs::create_directory(other);
-  std::string big(300000, '\0');
-  for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 7 % 251);
-  WriteFile(scratch / "src", big);
-  fs::permissions(scratch / "src", fs::perms::owner_read | fs::perms::owner_write);
-  WriteFile((other / "dst").string(), "old");
-  TextObject source((scratch / "src").c_str());
-  TextObject target((other / "dst").c_str());
-  const bool moved = platform::MoveFileTo(source, target);
-  const std::string arrived = ReadFile((other / "dst").string());
-  const auto perms = fs::status(other / "dst").permissions();
-  const auto leftovers = std::distance(fs::directory_iterator(other), fs::directory_iterator());
-  fs::remove_all(other);
-  EXPECT_TRUE(moved);
-  EXPECT_TRUE(arrived == big);
-  EXPECT_EQ(perms & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
-  EXPECT_FALSE(fs::exists(scratch / "src"));
-  EXPECT_EQ(leftovers, 1);  // no staging file left beside the target
-}
-
-TEST(MoveFileTo, AcrossFileSystemsIntoAMissingFolderKeepsTheSource) {
-  ScratchFolder scratch;
-  fs::path otherRoot;
-  if (!OtherFileSystem(scratch.path(), otherRoot)) {
-    GTEST_SKIP() << "no second file system to move across";
-  }
-  WriteFile(scratch / "src", "keep me");
-  TextObject source((scratch / "src").c_str());
-  TextObject target((otherRoot / "km_platform_no_such_folder" / "dst").c_str());
-  EXPECT_FALSE(platform::MoveFileTo(source, target));
-  EXPECT_EQ(ReadFile(scratch / "src"), "keep me");
-}
-
-TEST(RemoveFile, FilesOnly) {
-  ScratchFolder scratch;
-  WriteFile(scratch / "f", "x");
-  fs::create_directory(scratch / "d");
-  TextObject file((scratch / "f").c_str());
-  TextObject dir((scratch / "d").c_str());
-  EXPECT_TRUE(platform::RemoveFile(file));
-  EXPECT_FALSE(fs::exists(scratch / "f"));
-  EXPECT_FALSE(platform::RemoveFile(file));
-  EXPECT_FALSE(platform::RemoveFile(dir));
-  EXPECT_TRUE(fs::is_directory(scratch / "d"));
-}
-
-TEST(Exists, FilesAndFolders) {
-  ScratchFolder scratch;
-  WriteFile(scratch / "f", "");
-  EXPECT_TRUE(platform::Exists((scratch / "f").c_str()));
-  EXPECT_TRUE(platform::Exists(scratch.path().c_str()));
-  EXPECT_FALSE(platform::Exists((scratch / "g").c_str()));
+  fs::create_directory("d");
+  EXPECT_TRUE(platform::Exists("src"));
+  EXPECT_TRUE(platform::Exists("d"));
+  EXPECT_FALSE(platform::Exists("g"));
   EXPECT_FALSE(platform::Exists(""));
   EXPECT_FALSE(platform::Exists(nullptr));
+  EXPECT_TRUE(platform::RemoveFile(TextObject("src")));
+  EXPECT_FALSE(fs::exists("src"));
+  EXPECT_FALSE(platform::RemoveFile(TextObject("src")));
+  EXPECT_FALSE(platform::RemoveFile(TextObject("d")));
+  EXPECT_TRUE(fs::is_directory("d"));
+}
+
+TEST_F(FileHelpers, MoveFileToReplacesTheTargetOrChangesNothing) {
+  WriteFile("src", "new");
+  WriteFile("dst", "old old old");
+  EXPECT_TRUE(platform::MoveFileTo(TextObject("src"), TextObject("dst")));
+  EXPECT_EQ(ReadFile("dst"), "new");
+  EXPECT_FALSE(fs::exists("src"));
+  EXPECT_FALSE(platform::MoveFileTo(TextObject("src"), TextObject("dst")));  // source gone
+  EXPECT_FALSE(platform::MoveFileTo(TextObject(), TextObject("dst")));
+  fs::create_directories("dir/inner");
+  EXPECT_FALSE(platform::MoveFileTo(TextObject("dst"), TextObject("dir")));
+  EXPECT_EQ(ReadFile("dst"), "new");
+}
+
+// /dev/shm is a tmpfs on every Linux machine this runs on; the scratch folder is not.
+TEST_F(FileHelpers, MoveFileToAcrossFileSystems) {
+  struct stat here {
+  }, there{};
+  ASSERT_EQ(stat(".", &here), 0);
+  ASSERT_EQ(stat("/dev/shm", &there), 0);
+  ASSERT_NE(here.st_dev, there.st_dev) << "the scratch folder lies on /dev/shm's file system";
+  std::optional<km_test::ScratchFolder> made;
+  {
+    const km_test::EnvOverride tmpdir("TMPDIR", "/dev/shm");
+    made.emplace("km_platform_other");
+  }
+  const fs::path other = made->path();
+  std::string big(300000, '\0');
+  for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 7 % 251);
+  WriteFile("src", big);
+  fs::permissions("src", fs::perms::owner_read | fs::perms::owner_write);
+  WriteFile(other / "dst", "old");
+  const TextObject target((other / "dst").c_str());
+
+  // A full disk on the way leaves everything as it was.
+  const auto full = km_test::RunInChild(
+      [&] { return platform::MoveFileTo(TextObject("src"), target) ? "moved" : "refused"; },
+      DiskFullAfter(1000));
+  EXPECT_EQ(full.out, "refused");
+  EXPECT_EQ(ReadFile(other / "dst"), "old");
+  EXPECT_EQ(km_test::FolderEntries(other), std::vector<std::string>{"dst"});  // no staging file
+
+  EXPECT_FALSE(platform::MoveFileTo(TextObject("src"), TextObject((other / "no/dst").c_str())));
+  EXPECT_TRUE(platform::MoveFileTo(TextObject("src"), target));
+  EXPECT_TRUE(ReadFile(other / "dst") == big);
+  EXPECT_EQ(fs::status(other / "dst").permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_FALSE(fs::exists("src"));
+  EXPECT_EQ(km_test::FolderEntries(other), std::vector<std::string>{"dst"});
+}
+
+TEST_F(FileHelpers, ReadWholeFileByPathAndByDescriptor) {
+  std::string all;
+  for (int i = 0; i < 300 * 256; ++i) all.push_back(static_cast<char>(i));
+  WriteFile("bin", all);
+  WriteFile("empty", "");
+  fs::create_symlink("loop", "loop");  // cannot be opened by anyone, root included
+  const auto bytes = platform::ReadWholeFile("bin");
+  ASSERT_TRUE(bytes);
+  EXPECT_TRUE(std::string(bytes->begin(), bytes->end()) == all);
+  EXPECT_TRUE(platform::ReadWholeFile("empty")->empty());
+  for (const char* unreadable :
+       {"none", "loop", ".", "/dev/null", static_cast<const char*>(nullptr)}) {
+    EXPECT_FALSE(platform::ReadWholeFile(unreadable)) << (unreadable ? unreadable : "(null)");
+  }
+  // By descriptor: from the start whatever the offset, which stays; bounded by a limit.
+  const platform::UniqueFd fd(open("bin", O_RDONLY | O_CLOEXEC));
+  ASSERT_EQ(lseek(fd.get(), 10, SEEK_SET), 10);
+  EXPECT_TRUE(platform::ReadWholeFile(fd.get(), all.size()) == all);
+  EXPECT_EQ(lseek(fd.get(), 0, SEEK_CUR), 10);
+  EXPECT_FALSE(platform::ReadWholeFile(fd.get(), all.size() - 1));
+  const platform::UniqueFd folder(open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  EXPECT_FALSE(platform::ReadWholeFile(folder.get()));
+  EXPECT_FALSE(platform::ReadWholeFile(-1));
+}
+
+TEST_F(FileHelpers, WriteAllAndSyncFolder) {
+  const auto full = km_test::RunInChild(
+      [] {
+        const platform::UniqueFd fd(open("out", O_WRONLY | O_CREAT | O_CLOEXEC, 0600));
+        const bool done = platform::WriteAll(fd.get(), std::string(5000, 'w'));
+        return std::string(done ? "written" : "failed") + (errno == EFBIG ? " EFBIG" : "");
+      },
+      DiskFullAfter(4096));
+  EXPECT_EQ(full.out, "failed EFBIG");
+  EXPECT_EQ(ReadFile("out"), std::string(4096, 'w'));  // what was written stays
+  {
+    const platform::UniqueFd fd(open("out", O_WRONLY | O_TRUNC | O_CLOEXEC));
+    EXPECT_TRUE(platform::WriteAll(fd.get(), "whole"));
+    EXPECT_TRUE(platform::WriteAll(fd.get(), ""));
+  }
+  EXPECT_EQ(ReadFile("out"), "whole");
+  EXPECT_FALSE(platform::WriteAll(-1, "x"));
+  EXPECT_TRUE(platform::SyncFolder("."));
+  for (const char* notAFolder : {"out", "none", static_cast<const char*>(nullptr)}) {
+    EXPECT_FALSE(platform::SyncFolder(notAFolder)) << (notAFolder ? notAFolder : "(null)");
+  }
 }
 
 }  // namespace

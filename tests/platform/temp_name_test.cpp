@@ -1,110 +1,62 @@
+#include "platform/temp_name.h"
+
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cstdlib>
+#include <cstdio>
 #include <ctime>
+#include <filesystem>
 #include <optional>
 #include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "platform/file_layer.h"
+#include "env_override.h"
+#include "platform/process_lock.h"
 #include "scratch_folder.h"
 
 namespace {
 
+namespace fs = std::filesystem;
+using km_test::EnvOverride;
 using platform::TextObject;
-using platform_test::ScratchFolder;
-
-// Sets $TMPDIR for one test and puts the old value back.
-class TmpDirOverride {
- public:
-  explicit TmpDirOverride(const char* value) {
-    if (const char* old = std::getenv("TMPDIR")) old_ = old;
-    if (value) {
-      setenv("TMPDIR", value, 1);
-    } else {
-      unsetenv("TMPDIR");
-    }
-  }
-  ~TmpDirOverride() {
-    if (old_) {
-      setenv("TMPDIR", old_->c_str(), 1);
-    } else {
-      unsetenv("TMPDIR");
-    }
-  }
-
- private:
-  std::optional<std::string> old_;
-};
 
 struct NameParts {
-  std::string folder, prefix;
+  std::string folder;
   unsigned long pid = 0, seconds = 0, millis = 0, random = 0;
 };
 
-// Four upper-case hexadecimal numbers joined by "_", and nothing else.
-std::optional<std::vector<unsigned long>> HexFields(const std::string& text) {
-  std::vector<unsigned long> fields;
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t end = std::min(text.find('_', start), text.size());
-    const std::string field = text.substr(start, end - start);
-    if (field.empty() || field.find_first_not_of("0123456789ABCDEF") != std::string::npos) {
-      return std::nullopt;
-    }
-    fields.push_back(std::stoul(field, nullptr, 16));
-    if (end == text.size()) break;
-    start = end + 1;
-  }
-  if (fields.size() != 4) return std::nullopt;
-  return fields;
-}
-
+// folder + "/" + prefix + four upper-case hexadecimal numbers joined by "_", nothing else.
 std::optional<NameParts> Split(const std::string& path, const std::string& prefix) {
-  const auto slash = path.rfind('/');
-  if (slash == std::string::npos) return std::nullopt;
-  const std::string name = path.substr(slash + 1);
-  if (name.compare(0, prefix.size(), prefix) != 0) return std::nullopt;
-  const auto fields = HexFields(name.substr(prefix.size()));
-  if (!fields) return std::nullopt;
-  NameParts parts;
-  parts.folder = path.substr(0, slash);
-  parts.prefix = prefix;
-  parts.pid = (*fields)[0];
-  parts.seconds = (*fields)[1];
-  parts.millis = (*fields)[2];
-  parts.random = (*fields)[3];
-  return parts;
+  const std::size_t slash = path.rfind('/');
+  const std::size_t start = slash + 1 + prefix.size();
+  NameParts p;
+  int end = 0;
+  if (slash == std::string::npos ||
+      path.compare(start - prefix.size(), prefix.size(), prefix) != 0 ||
+      path.find_first_not_of("0123456789ABCDEF_", start) != std::string::npos ||
+      std::sscanf(path.c_str() + start, "%lx_%lx_%lx_%lx%n", &p.pid, &p.seconds, &p.millis,
+                  &p.random, &end) != 4 ||
+      start + static_cast<std::size_t>(end) != path.size()) {
+    return std::nullopt;
+  }
+  p.folder = path.substr(0, slash);
+  return p;
 }
 
 TEST(TempDirectory, FollowsTmpdirWithoutTrailingSeparator) {
-  {
-    TmpDirOverride env("/var/tmp/");
-    EXPECT_EQ(platform::TempDirectory(), "/var/tmp");
-  }
-  {
-    TmpDirOverride env(nullptr);
-    EXPECT_EQ(platform::TempDirectory(), "/tmp");
-  }
-  {
-    TmpDirOverride env("");
-    EXPECT_EQ(platform::TempDirectory(), "/tmp");
-  }
-  {
-    TmpDirOverride env("/");
-    EXPECT_EQ(platform::TempDirectory(), "/");
+  const std::pair<std::optional<std::string>, std::string> cases[] = {
+      {"/var/tmp/", "/var/tmp"}, {std::nullopt, "/tmp"}, {"", "/tmp"}, {"/", "/"}};
+  for (const auto& [value, expected] : cases) {
+    const EnvOverride env("TMPDIR", value);
+    EXPECT_EQ(platform::TempDirectory(), expected) << value.value_or("(unset)");
   }
 }
 
 TEST(MakeTempName, FolderPrefixAndFourHexParts) {
-  ScratchFolder scratch;
-  TmpDirOverride env(scratch.path().c_str());
-  platform::FileLayerInit();
+  const km_test::ScratchFolder scratch("km_platform");
+  const EnvOverride env("TMPDIR", scratch.path().string());
   TextObject name("stale");
   const auto before = static_cast<unsigned long>(std::time(nullptr));
   ASSERT_TRUE(platform::MakeTempName(name, "_x"));
@@ -116,33 +68,14 @@ TEST(MakeTempName, FolderPrefixAndFourHexParts) {
   EXPECT_GE(parts->seconds, before);
   EXPECT_LE(parts->seconds, after);
   EXPECT_LT(parts->millis, 1000u);
-  EXPECT_FALSE(platform::Exists(name.cstr()));  // only a name, nothing made
-}
+  EXPECT_FALSE(fs::exists(name.cstr()));  // only a name, nothing made
 
-TEST(MakeTempName, UnderTheRootFolderNoDoubleSeparator) {
-  TmpDirOverride env("/");
-  TextObject name;
+  const EnvOverride root("TMPDIR", "/");
   ASSERT_TRUE(platform::MakeTempName(name, "tp_"));
-  EXPECT_EQ(name.view().substr(0, 4), "/tp_");
+  EXPECT_EQ(name.view().substr(0, 4), "/tp_");  // no doubled separator
 }
 
-TEST(MakeTempName, NamesDifferOnlyByTheRandomPartWithinOneMillisecond) {
-  platform::FileLayerInit();
-  std::set<std::string> names;
-  std::set<unsigned long> randoms;
-  for (int i = 0; i < 2000; ++i) {
-    TextObject name;
-    ASSERT_TRUE(platform::MakeTempName(name, "trm"));
-    names.insert(name.cstr());
-    const auto parts = Split(name.cstr(), "trm");
-    ASSERT_TRUE(parts);
-    randoms.insert(parts->random);
-  }
-  EXPECT_EQ(names.size(), 2000u);
-  EXPECT_EQ(randoms.size(), 2000u);
-}
-
-TEST(MakeTempName, SameSeedGivesSameRandomSequence) {
+TEST(MakeTempName, RandomPartSeededWithThePidAndUniqueAcrossThreads) {
   // The generator is seeded with the process id: restarting it repeats its parts.
   platform::FileLayerInit();
   TextObject first;
@@ -151,10 +84,8 @@ TEST(MakeTempName, SameSeedGivesSameRandomSequence) {
   TextObject second;
   ASSERT_TRUE(platform::MakeTempName(second, "a"));
   EXPECT_EQ(Split(first.cstr(), "a")->random, Split(second.cstr(), "a")->random);
-}
 
-TEST(MakeTempName, ThreadsGetDistinctNames) {
-  platform::FileLayerInit();
+  // Names made within one millisecond differ only by the random part, which never repeats.
   constexpr int kThreads = 4;
   constexpr int kEach = 500;
   std::vector<std::vector<std::string>> made(kThreads);
@@ -168,38 +99,27 @@ TEST(MakeTempName, ThreadsGetDistinctNames) {
     });
   }
   for (auto& thread : threads) thread.join();
-  std::set<std::string> all;
-  for (const auto& list : made) all.insert(list.begin(), list.end());
-  EXPECT_EQ(all.size(), static_cast<std::size_t>(kThreads * kEach));
+  std::set<unsigned long> randoms;
+  for (const auto& list : made) {
+    for (const std::string& name : list) randoms.insert(Split(name, "tp_")->random);
+  }
+  EXPECT_EQ(randoms.size(), static_cast<std::size_t>(kThreads * kEach));
 }
 
-TEST(MakeTempDir, CreatesAFolderWithTheGenericPrefix) {
-  ScratchFolder scratch;
-  TmpDirOverride env(scratch.path().c_str());
-  TextObject dir;
-  ASSERT_TRUE(platform::MakeTempDir(dir));
-  EXPECT_TRUE(Split(dir.cstr(), "tp_")) << dir.cstr();
-  struct stat st {};
-  ASSERT_EQ(stat(dir.cstr(), &st), 0);
-  EXPECT_TRUE(S_ISDIR(st.st_mode));
-}
-
-TEST(MakeTempDir, MissingTemporaryFolderFailsAndLeavesNothing) {
-  ScratchFolder scratch;
-  const std::string missing = scratch / "not-there";
-  TmpDirOverride env(missing.c_str());
+TEST(MakeTempDir, CreatesAFolderOrNothing) {
+  const km_test::ScratchFolder scratch("km_platform");
+  {
+    const EnvOverride env("TMPDIR", scratch.path().string());
+    TextObject dir;
+    ASSERT_TRUE(platform::MakeTempDir(dir));
+    EXPECT_TRUE(Split(dir.cstr(), "tp_")) << dir.cstr();
+    EXPECT_TRUE(fs::is_directory(dir.cstr()));
+  }
+  const fs::path missing = scratch / "not-there";
+  const EnvOverride env("TMPDIR", missing.string());
   TextObject dir;
   EXPECT_FALSE(platform::MakeTempDir(dir));
-  EXPECT_FALSE(platform::Exists(missing.c_str()));
-}
-
-TEST(FileLayerInit, ResetsTheTextHook) {
-  platform::SetTextHook([](TextObject& text) { text.set("rewritten"); });
-  platform::FileLayerInit();
-  TextObject text("50%");
-  platform::CallTextHook(text);
-  EXPECT_STREQ(text.cstr(), "50%");
-  platform::FileLayerFinish();
+  EXPECT_FALSE(fs::exists(missing));
 }
 
 }  // namespace

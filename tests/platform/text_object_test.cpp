@@ -5,259 +5,165 @@
 #include <cstring>
 #include <string>
 
+#include "platform/process_lock.h"
+
 namespace {
 
-using platform::TextFrom;
-using platform::TextNew;
 using platform::TextObject;
 
-TEST(TextObject, NewObjectHoldsOnlyTheTerminator) {
-  auto text = TextNew();
-  EXPECT_EQ(text->length(), 0u);
+TEST(TextObject, SetAppendAndTheirResults) {
+  auto text = platform::TextNew();
   EXPECT_TRUE(text->isEmpty());
+  EXPECT_EQ(text->set("abc"), 4u);
+  EXPECT_EQ(text->set(""), 1u);
+  text->set("x");
+  EXPECT_EQ(text->set(nullptr), 1u);
   EXPECT_STREQ(text->cstr(), "");
+
+  auto built = platform::TextFrom("ab");
+  built->append("cd");
+  built->appendChar('e');
+  const TextObject tail("fg");
+  built->appendFrom(tail);
+  built->append(nullptr);
+  EXPECT_STREQ(built->cstr(), "abcdefg");
+  EXPECT_EQ(built->length(), 7u);
+  // Under AddressSanitizer this also proves the buffer ends right after the terminator.
+  EXPECT_EQ(std::strlen(built->cstr()), 7u);
 }
 
-TEST(TextObject, SetReturnsStoredLengthPlusOne) {
-  TextObject text;
-  EXPECT_EQ(text.set("abc"), 4u);
-  EXPECT_STREQ(text.cstr(), "abc");
-  EXPECT_EQ(text.set(""), 1u);
-  EXPECT_TRUE(text.isEmpty());
-  text.set("x");
-  EXPECT_EQ(text.set(nullptr), 1u);
-  EXPECT_TRUE(text.isEmpty());
-  EXPECT_STREQ(text.cstr(), "");
-}
-
-TEST(TextObject, BufferEndsRightAfterTheText) {
-  // Run under AddressSanitizer this also proves that no byte beyond the terminator is read.
-  TextObject text;
-  text.set("four");
-  EXPECT_EQ(std::strlen(text.cstr()), 4u);
-  EXPECT_EQ(text.cstr()[text.length()], '\0');
-  text.append("teen");
-  EXPECT_EQ(std::strlen(text.cstr()), 8u);
-  EXPECT_EQ(text.view(), "fourteen");
-}
-
-TEST(TextObject, SetFromOwnBufferSurvivesTheReallocation) {
+TEST(TextObject, OwnTextAsSourceSurvivesTheNewBuffer) {
   TextObject text("abcdef");
   text.set(text.cstr() + 2);
   EXPECT_STREQ(text.cstr(), "cdef");
   text.append(text.cstr());
   EXPECT_STREQ(text.cstr(), "cdefcdef");
   text.appendFrom(text);
-  EXPECT_STREQ(text.cstr(), "cdefcdefcdefcdef");
   text.setFrom(text);
   EXPECT_STREQ(text.cstr(), "cdefcdefcdefcdef");
-}
-
-TEST(TextObject, AppendVariants) {
-  auto text = TextFrom("ab");
-  text->append("cd");
-  text->appendChar('e');
-  TextObject tail("fg");
-  text->appendFrom(tail);
-  text->append(nullptr);
-  EXPECT_STREQ(text->cstr(), "abcdefg");
-  EXPECT_EQ(text->length(), 7u);
-}
-
-TEST(TextObject, EqualsAndContainsCountCaseInEverySlot) {
-  TextObject text("Printer");
-  TextObject same("Printer");
-  TextObject upper("PRINTER");
-  TextObject part("rint");
-  EXPECT_TRUE(text.equals("Printer"));
-  EXPECT_FALSE(text.equals("printer"));
-  EXPECT_FALSE(text.equals("Print"));
-  EXPECT_TRUE(text.equalsNoCase("Printer"));
-  EXPECT_FALSE(text.equalsNoCase("printer"));
-  EXPECT_TRUE(text.equalsObj(same));
-  EXPECT_FALSE(text.equalsObj(upper));
-  EXPECT_TRUE(text.equalsObjNoCase(same));
-  EXPECT_FALSE(text.equalsObjNoCase(upper));
-
-  EXPECT_TRUE(text.contains("int"));
-  EXPECT_FALSE(text.contains("INT"));
-  EXPECT_TRUE(text.containsNoCase("int"));
-  EXPECT_FALSE(text.containsNoCase("INT"));
-  EXPECT_TRUE(text.containsObj(part));
-  EXPECT_FALSE(text.containsObj(upper));
-  EXPECT_TRUE(text.containsObjNoCase(part));
-  EXPECT_FALSE(text.containsObjNoCase(upper));
-  EXPECT_TRUE(text.contains(""));
-  EXPECT_FALSE(text.contains("Printers"));
-}
-
-TEST(TextObject, FindCharFirstAndLast) {
-  TextObject text("a/b/c");
-  EXPECT_EQ(text.findChar('/'), 1);
-  EXPECT_EQ(text.findLastChar('/'), 3);
-  EXPECT_EQ(text.findChar('x'), -1);
-  EXPECT_EQ(text.findLastChar('x'), -1);
-  EXPECT_EQ(text.findChar('a'), 0);
-  EXPECT_EQ(text.findLastChar('c'), 4);
-  TextObject empty;
-  EXPECT_EQ(empty.findChar('a'), -1);
-  EXPECT_EQ(empty.findLastChar('a'), -1);
-}
-
-TEST(TextObject, FindText) {
-  TextObject text("abcabc");
-  EXPECT_EQ(text.find("bc"), 1);
-  EXPECT_EQ(text.find("abc"), 0);
-  EXPECT_EQ(text.find("cab"), 2);
-  EXPECT_EQ(text.find("abd"), -1);
-  EXPECT_EQ(text.find("abcabcd"), -1);  // longer than the text
-  EXPECT_EQ(text.find(""), 0);
-  TextObject empty;
-  EXPECT_EQ(empty.find(""), 0);
-  EXPECT_EQ(empty.find("a"), -1);
-}
-
-TEST(TextObject, PiecesIntoTargets) {
-  TextObject text("project.tpf");
-  TextObject target("old contents");
-  text.left(target, 7);
-  EXPECT_STREQ(target.cstr(), "project");
-  text.left(target, 0);
-  EXPECT_STREQ(target.cstr(), "");
-  text.left(target, 100);
-  EXPECT_STREQ(target.cstr(), "project.tpf");
-
-  text.mid(target, 8, 3);
-  EXPECT_STREQ(target.cstr(), "tpf");
-  text.mid(target, 8, 50);
-  EXPECT_STREQ(target.cstr(), "tpf");
-  text.mid(target, 11, 2);
-  EXPECT_STREQ(target.cstr(), "");
-  text.mid(target, 40, 2);
-  EXPECT_STREQ(target.cstr(), "");
-
-  text.from(target, 7);
-  EXPECT_STREQ(target.cstr(), ".tpf");
-  text.from(target, 0);
-  EXPECT_STREQ(target.cstr(), "project.tpf");
-  text.from(target, 11);
-  EXPECT_STREQ(target.cstr(), "");
-  text.from(target, 12);
-  EXPECT_STREQ(target.cstr(), "");
-
-  text.right(target, 3);
-  EXPECT_STREQ(target.cstr(), "tpf");
-  text.right(target, 11);
-  EXPECT_STREQ(target.cstr(), "project.tpf");
-  text.right(target, 99);
-  EXPECT_STREQ(target.cstr(), "project.tpf");
-  text.right(target, 0);
-  EXPECT_STREQ(target.cstr(), "");
-  EXPECT_STREQ(text.cstr(), "project.tpf");
-}
-
-TEST(TextObject, PieceIntoItself) {
-  TextObject text("abcdef");
+  text.set("abcdef");
   text.mid(text, 1, 3);
   EXPECT_STREQ(text.cstr(), "bcd");
   text.right(text, 2);
   EXPECT_STREQ(text.cstr(), "cd");
 }
 
-TEST(TextObject, ReplaceAllLeftToRightWithoutOverlap) {
-  TextObject text("aaaa");
-  text.replaceAll("aa", "b");
-  EXPECT_STREQ(text.cstr(), "bb");
-
-  text.set("aaa");
-  text.replaceAll("aa", "b");
-  EXPECT_STREQ(text.cstr(), "ba");
-
-  // Inserted text is not searched again.
-  text.set("a.b");
-  text.replaceAll("a", "aa");
-  EXPECT_STREQ(text.cstr(), "aa.b");
-
-  text.set("x\\y\\z");
-  text.replaceAll("\\", "/");
-  EXPECT_STREQ(text.cstr(), "x/y/z");
-
-  text.set("%os%/file%os%");
-  text.replaceAll("%os%", "");
-  EXPECT_STREQ(text.cstr(), "/file");
-
-  text.set("abc");
-  text.replaceAll("abc", "");
-  EXPECT_STREQ(text.cstr(), "");
+// Every "NoCase" slot compares byte for byte, exactly like its plain twin.
+TEST(TextObject, EqualsAndContainsCountCaseInEverySlot) {
+  const TextObject text("Printer");
+  const struct {
+    const char* other;
+    bool equal, contained;
+  } cases[] = {{"Printer", true, true}, {"printer", false, false}, {"PRINTER", false, false},
+               {"Print", false, true},  {"rint", false, true},     {"INT", false, false},
+               {"", false, true},       {"Printers", false, false}};
+  for (const auto& c : cases) {
+    const TextObject other(c.other);
+    EXPECT_EQ(text.equals(c.other), c.equal) << c.other;
+    EXPECT_EQ(text.equalsNoCase(c.other), c.equal) << c.other;
+    EXPECT_EQ(text.equalsObj(other), c.equal) << c.other;
+    EXPECT_EQ(text.equalsObjNoCase(other), c.equal) << c.other;
+    EXPECT_EQ(text.contains(c.other), c.contained) << c.other;
+    EXPECT_EQ(text.containsNoCase(c.other), c.contained) << c.other;
+    EXPECT_EQ(text.containsObj(other), c.contained) << c.other;
+    EXPECT_EQ(text.containsObjNoCase(other), c.contained) << c.other;
+  }
 }
 
-TEST(TextObject, ReplaceAllWithoutOccurrenceOrEmptySearchLeavesText) {
-  TextObject text("abc");
-  text.replaceAll("x", "y");
-  EXPECT_STREQ(text.cstr(), "abc");
-  text.replaceAll("abcd", "y");
-  EXPECT_STREQ(text.cstr(), "abc");
-  text.replaceAll("", "y");
-  EXPECT_STREQ(text.cstr(), "abc");
-  text.replaceAll(nullptr, "y");
-  EXPECT_STREQ(text.cstr(), "abc");
-  text.replaceAll("b", nullptr);
-  EXPECT_STREQ(text.cstr(), "ac");
+TEST(TextObject, FindsTable) {
+  // find looks for the needle, findChar and findLastChar for its first byte.
+  const struct {
+    const char* text;
+    const char* needle;
+    long first, firstChar, lastChar;
+  } cases[] = {
+      {"a/b/c", "/", 1, 1, 3},         {"a/b/c", "a", 0, 0, 0},    {"a/b/c", "c", 4, 4, 4},
+      {"a/b/c", "x", -1, -1, -1},      {"", "a", -1, -1, -1},      {"abcabc", "bc", 1, 1, 4},
+      {"abcabc", "abc", 0, 0, 3},      {"abcabc", "cab", 2, 2, 5}, {"abcabc", "abd", -1, 0, 3},
+      {"abcabc", "abcabcd", -1, 0, 3}, {"abc", "", 0, -1, -1},     {"", "", 0, -1, -1}};
+  for (const auto& c : cases) {
+    const TextObject text(c.text);
+    EXPECT_EQ(text.find(c.needle), c.first) << c.text << " / " << c.needle;
+    if (*c.needle == '\0') continue;
+    EXPECT_EQ(text.findChar(c.needle[0]), c.firstChar) << c.text << " / " << c.needle;
+    EXPECT_EQ(text.findLastChar(c.needle[0]), c.lastChar) << c.text << " / " << c.needle;
+  }
 }
 
-TEST(TextObject, FormatShortAndLong) {
+TEST(TextObject, PiecesTable) {
+  const TextObject text("project.tpf");
+  // left, from and right take n; mid takes start and n.
+  // clang-format off
+  const struct {
+    char cut;
+    std::size_t a, b;
+    const char* expected;
+  } cases[] = {{'L', 7, 0, "project"}, {'L', 0, 0, ""}, {'L', 100, 0, "project.tpf"},
+               {'M', 8, 3, "tpf"}, {'M', 8, 50, "tpf"}, {'M', 11, 2, ""}, {'M', 40, 2, ""},
+               {'F', 7, 0, ".tpf"}, {'F', 0, 0, "project.tpf"}, {'F', 11, 0, ""}, {'F', 12, 0, ""},
+               {'R', 3, 0, "tpf"}, {'R', 0, 0, ""}, {'R', 11, 0, "project.tpf"},
+               {'R', 99, 0, "project.tpf"}};
+  // clang-format on
+  for (const auto& c : cases) {
+    TextObject target("old contents");
+    if (c.cut == 'L') text.left(target, c.a);
+    if (c.cut == 'M') text.mid(target, c.a, c.b);
+    if (c.cut == 'F') text.from(target, c.a);
+    if (c.cut == 'R') text.right(target, c.a);
+    EXPECT_STREQ(target.cstr(), c.expected) << c.cut << " " << c.a << " " << c.b;
+  }
+  EXPECT_STREQ(text.cstr(), "project.tpf");
+}
+
+TEST(TextObject, ReplaceAllTable) {
+  // Left to right, without overlap; inserted text is not searched again.
+  const struct {
+    const char *text, *search, *replacement, *expected;
+  } cases[] = {
+      {"aaaa", "aa", "b", "bb"},       {"aaa", "aa", "b", "ba"},         {"a.b", "a", "aa", "aa.b"},
+      {"x\\y\\z", "\\", "/", "x/y/z"}, {"%os%/f%os%", "%os%", "", "/f"}, {"abc", "abc", "", ""},
+      {"abc", "x", "y", "abc"},        {"abc", "abcd", "y", "abc"},      {"abc", "", "y", "abc"},
+      {"abc", nullptr, "y", "abc"},    {"abc", "b", nullptr, "ac"}};
+  for (const auto& c : cases) {
+    TextObject text(c.text);
+    text.replaceAll(c.search, c.replacement);
+    EXPECT_STREQ(text.cstr(), c.expected) << c.text << " " << (c.search ? c.search : "(null)");
+  }
+}
+
+TEST(TextObject, FormatClearAndRelease) {
   TextObject text("previous");
   EXPECT_EQ(text.format("%s-%d-%X", "job", 42, 255u), 10u);
   EXPECT_STREQ(text.cstr(), "job-42-FF");
-
   const std::string big(20000, 'q');
-  const std::size_t stored = text.format("<%s>%d", big.c_str(), 7);
-  EXPECT_EQ(stored, 20004u);
-  ASSERT_EQ(text.length(), 20003u);
+  EXPECT_EQ(text.format("<%s>%d", big.c_str(), 7), 20004u);
   EXPECT_EQ(text.view(), "<" + big + ">7");
-
   EXPECT_EQ(text.format("%s", ""), 1u);
   EXPECT_TRUE(text.isEmpty());
-}
-
-TEST(TextObject, ClearAndRelease) {
-  TextObject text("abc");
+  text.set("abc");
   text.clear();
-  EXPECT_TRUE(text.isEmpty());
   EXPECT_STREQ(text.cstr(), "");
-
   text.set("abc");
   text.release();
   EXPECT_EQ(text.length(), 0u);
   EXPECT_STREQ(text.cstr(), "");
   EXPECT_EQ(text.find("a"), -1);
   EXPECT_FALSE(text.contains("a"));
-  // A released object is usable again.
-  text.append("de");
+  text.append("de");  // a released object is usable again
   EXPECT_STREQ(text.cstr(), "de");
-  text.release();
-  text.clear();
-  EXPECT_STREQ(text.cstr(), "");
 }
 
-void Uppercase(TextObject& text) {
-  std::string upper(text.view());
-  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  text.set(upper.c_str());
-}
-
-TEST(TextHook, DefaultLeavesTextAndASetHookRuns) {
+TEST(TextHook, ASetHookRunsAndNullOrFileLayerInitRestoresTheDefault) {
   TextObject text("50% done");
+  platform::SetTextHook([](TextObject& t) { t.append("!"); });
+  platform::CallTextHook(text);
+  EXPECT_STREQ(text.cstr(), "50% done!");
   platform::SetTextHook(nullptr);
   platform::CallTextHook(text);
-  EXPECT_STREQ(text.cstr(), "50% done");
-  platform::SetTextHook(&Uppercase);
+  platform::SetTextHook([](TextObject& t) { t.set("rewritten"); });
+  platform::FileLayerInit();
   platform::CallTextHook(text);
-  EXPECT_STREQ(text.cstr(), "50% DONE");
-  platform::SetTextHook(nullptr);
-  text.set("abc");
-  platform::CallTextHook(text);
-  EXPECT_STREQ(text.cstr(), "abc");
+  EXPECT_STREQ(text.cstr(), "50% done!");
 }
 
 }  // namespace

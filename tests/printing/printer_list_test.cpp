@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "printing_server_env.h"
 
 namespace {
@@ -20,7 +18,7 @@ PrinterRecord Find(const std::vector<PrinterRecord>& printers, const std::string
   return {};
 }
 
-TEST(PrinterList, EnumerationCarriesDriverPortAndDescription) {
+TEST(PrinterList, EnumerationCarriesDriverPortAndDescriptionAndDecidesPostScript) {
   std::vector<PrinterRecord> printers;
   std::string error;
   ASSERT_TRUE(printing::EnumeratePrinters(printers, &error)) << error;
@@ -32,42 +30,29 @@ TEST(PrinterList, EnumerationCarriesDriverPortAndDescription) {
   EXPECT_EQ(Find(printers, "km_pdf_converter").makeAndModel, "Adobe PDF Converter");
   EXPECT_EQ(Find(printers, "km_raw").makeAndModel, "Local Raw Printer");
   EXPECT_EQ(Find(printers, "km_raw_described").info, "Generic PS Driver");
-}
 
-struct PostScriptCase {
-  const char* queue;
-  bool postscript;
-};
-
-class PostScriptTest : public ::testing::TestWithParam<PostScriptCase> {};
-
-TEST_P(PostScriptTest, DecidedByPassThroughThenName) {
-  std::vector<PrinterRecord> printers;
-  ASSERT_TRUE(printing::EnumeratePrinters(printers));
-  EXPECT_EQ(printing::IsPostScriptPrinter(Find(printers, GetParam().queue)), GetParam().postscript)
-      << GetParam().queue;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    PrinterList, PostScriptTest,
-    ::testing::Values(
-        // The generic PostScript PPD passes PostScript through.
-        PostScriptCase{"km_ps_one", true},
-        // Passing through decides even without a PostScript hint in the driver name.
-        PostScriptCase{"km_passthrough", true},
-        // A converting driver: only the name test is left.
-        PostScriptCase{"km_pcl", false}, PostScriptCase{"km_pcl_ps_name", true},
-        PostScriptCase{"km_pcl_glued_name", false},
-        // A raw queue: its description decides.
-        PostScriptCase{"km_raw", false}, PostScriptCase{"km_raw_described", true},
-        PostScriptCase{"km_raw_glued", false},
-        // The converter is a PostScript printer; the exclusion removes it from the list.
-        PostScriptCase{"km_pdf_converter", true}));
-
-TEST(PrinterList, QueueThatCannotBeAskedIsNotPostScript) {
-  PrinterRecord ghost{"km_no_such_queue", "Generic PS Driver", "socket://x", "Generic PS Driver"};
-  // No PPD can be had for it: the driver-name hint does not rescue it.
-  EXPECT_FALSE(printing::IsPostScriptPrinter(ghost));
+  const std::pair<const char*, bool> queues[] = {
+      // The generic PostScript PPD passes PostScript through.
+      {"km_ps_one", true},
+      // Passing through decides even without a PostScript hint in the driver name.
+      {"km_passthrough", true},
+      // A converting driver: only the name test is left.
+      {"km_pcl", false},
+      {"km_pcl_ps_name", true},
+      {"km_pcl_glued_name", false},
+      // A raw queue: its description decides.
+      {"km_raw", false},
+      {"km_raw_described", true},
+      {"km_raw_glued", false},
+      // The converter is a PostScript printer; the exclusion removes it from the list.
+      {"km_pdf_converter", true},
+  };
+  for (const auto& [queue, postscript] : queues) {
+    EXPECT_EQ(printing::IsPostScriptPrinter(Find(printers, queue)), postscript) << queue;
+  }
+  // No PPD can be had for a queue that is not there: the driver-name hint does not rescue it.
+  EXPECT_FALSE(printing::IsPostScriptPrinter(
+      {"km_no_such_queue", "Generic PS Driver", "socket://x", "Generic PS Driver"}));
 }
 
 TEST(PrinterList, ListsPostScriptQueuesInServerOrderWithoutExclusions) {
@@ -78,15 +63,14 @@ TEST(PrinterList, ListsPostScriptQueuesInServerOrderWithoutExclusions) {
       "km_passthrough", "km_pcl_ps_name",   "km_pdf_converter_lower", "km_ps_one",
       "km_ps_two",      "km_raw_described", "km_rejecting",           "km_stopped"};
   EXPECT_EQ(listed, expected);
-}
-
-TEST(PrinterList, InstalledPrinterIgnoresCase) {
-  EXPECT_TRUE(printing::IsInstalledPrinter("km_ps_one"));
-  EXPECT_TRUE(printing::IsInstalledPrinter("KM_PS_One"));
-  EXPECT_FALSE(printing::IsInstalledPrinter("km_pcl"));
-  EXPECT_FALSE(printing::IsInstalledPrinter("km_pdf_converter"));
-  EXPECT_FALSE(printing::IsInstalledPrinter("km_ps"));
-  EXPECT_FALSE(printing::IsInstalledPrinter(printing::NoPrinterText()));
+  // Installed means listed, letter case ignored.
+  const std::pair<std::string, bool> names[] = {
+      {"km_ps_one", true},         {"KM_PS_One", true}, {"km_pcl", false},
+      {"km_pdf_converter", false}, {"km_ps", false},    {printing::NoPrinterText(), false},
+  };
+  for (const auto& [name, installed] : names) {
+    EXPECT_EQ(printing::IsInstalledPrinter(name), installed) << name;
+  }
 }
 
 }  // namespace

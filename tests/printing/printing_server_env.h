@@ -1,13 +1,9 @@
 #pragma once
-// Helpers shared by the tests that run against the private print server.
+// What the tests against the private print server share: the server, its queues' jobs, and a
+// reporter that records what a delivery reports.
 
 #include <cups/cups.h>
-#include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -18,44 +14,6 @@ namespace printing_test {
 
 // The server started by the test main, with StandardQueues().
 print_server::PrivatePrintServer& SharedServer();
-
-inline std::string ReadBytes(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-inline void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out << bytes;
-}
-
-// Bytes of every value, so any change on the way shows.
-inline std::string RandomBytes(std::size_t size, unsigned seed) {
-  std::mt19937 generator(seed);
-  std::string bytes(size, '\0');
-  for (char& c : bytes) c = static_cast<char>(generator() & 0xFF);
-  return bytes;
-}
-
-// A folder for one test's files, removed afterwards.
-class TestFolder {
- public:
-  TestFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "km-print-XXXXXX").string();
-    if (mkdtemp(pattern.data())) path_ = pattern;
-  }
-  ~TestFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  TestFolder(const TestFolder&) = delete;
-  TestFolder& operator=(const TestFolder&) = delete;
-  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
 
 struct QueueJob {
   int id = 0;

@@ -5,8 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "file_io.h"
-
 namespace {
 
 using Bytes = std::vector<unsigned char>;
@@ -29,16 +27,6 @@ TEST(IsBinaryData, EachByteValueInText) {
   EXPECT_FALSE(trm::IsBinaryData(longText));
   longText.back() = 0x80;
   EXPECT_TRUE(trm::IsBinaryData(longText));
-  EXPECT_TRUE(trm::IsBinaryData(Text("caf\xC3\xA9\n")));  // an accented letter in UTF-8
-}
-
-TEST(IsBinaryData, RealFiles) {
-  const std::string fonts = "/usr/share/fonts/type1/urw-base35/";
-  const std::string metrics = km_test::ReadFile(fonts + "NimbusSans-Regular.afm");
-  ASSERT_FALSE(metrics.empty()) << "fonts-urw-base35 is missing (scripts/setup installs it)";
-  EXPECT_FALSE(trm::IsBinaryData(Text(metrics)));
-  // Its eexec part is binary.
-  EXPECT_TRUE(trm::IsBinaryData(Text(km_test::ReadFile(fonts + "NimbusSans-Regular.t1"))));
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -56,13 +55,10 @@ TEST(StripDosEps, KeepsThePostScriptOfEveryLayout) {
   };
   Bytes wrongMagic = Concat({Header(0, 0, 0, 0), ps});
   wrongMagic[3] = 0xC7;
-  Bytes bigEndianMagic = Concat({Header(0, 0, 0, 0), ps});
-  std::reverse(bigEndianMagic.begin(), bigEndianMagic.begin() + 4);
   Bytes shortHeader = Header(0, 0, 0, 0);
   shortHeader.pop_back();
   const Case cases[] = {
       {"TIFF preview at the end", Concat({Header(0, 0, end, p), ps, preview}), ps},
-      {"WMF preview after the header", Concat({Header(30, p, 0, 0), preview, ps}), ps},
       {"preview in the middle",
        Concat({Header(0, 0, 30 + first.size(), p), first, preview, second}),
        Concat({first, second})},
@@ -73,7 +69,6 @@ TEST(StripDosEps, KeepsThePostScriptOfEveryLayout) {
       {"preview of length zero", Concat({Header(0, 0, 40, 0), ps}), ps},
       // Headers pointing outside the data.
       {"one byte too long", Concat({Header(0, 0, end, p + 1), ps, preview}), std::nullopt},
-      {"start past the end", Concat({Header(0, 0, end + p + 1, 0), ps, preview}), std::nullopt},
       {"WMF one byte too long", Concat({Header(end, p + 1, 0, 0), ps, preview}), std::nullopt},
       {"start inside the header", Concat({Header(0, 0, 10, 4), ps, preview}), std::nullopt},
       {"WMF inside the header", Concat({Header(29, 1, 0, 0), ps, preview}), std::nullopt},
@@ -81,10 +76,8 @@ TEST(StripDosEps, KeepsThePostScriptOfEveryLayout) {
       {"length wraps around", Concat({Header(0, 0, end, 0xFFFFFFFFu), ps, preview}), std::nullopt},
       // Not DOS EPS at all.
       {"plain PostScript", ps, std::nullopt},
-      {"nothing", Bytes{}, std::nullopt},
       {"29 bytes", shortHeader, std::nullopt},
       {"wrong magic", wrongMagic, std::nullopt},
-      {"big-endian magic", bigEndianMagic, std::nullopt},
   };
   for (const Case& one : cases) EXPECT_EQ(trm::StripDosEps(one.file), one.expected) << one.what;
 }
