@@ -110,10 +110,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     patternSize = end ? static_cast<std::size_t>(end - split - 1) : rest;
   }
   // Heap copies of exactly their size with the terminator, so any read past it is caught.
-  std::vector<char> text(textSize + 1, '\0');
-  std::vector<char> pattern(patternSize + 1, '\0');
-  std::memcpy(text.data(), data, textSize);
-  if (split) std::memcpy(pattern.data(), split + 1, patternSize);
+  std::vector<char> text(data, data + textSize);
+  std::vector<char> pattern;
+  if (split) pattern.assign(split + 1, split + 1 + patternSize);
+  text.push_back('\0');
+  pattern.push_back('\0');
 
   const int result = platform::WildMatch(text.data(), pattern.data());
   if (result != 0 && result != 1) std::abort();
