@@ -10,12 +10,15 @@
 #include <string>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+// Optional, as with libFuzzer.
+extern "C" __attribute__((weak)) int LLVMFuzzerInitialize(int* argc, char*** argv);
 
 int main(int argc, char** argv) {
   if (argc != 2) {
     std::fprintf(stderr, "usage: %s CORPUS_FOLDER\n", argv[0]);
     return 2;
   }
+  if (LLVMFuzzerInitialize && LLVMFuzzerInitialize(&argc, &argv) != 0) return 1;
   std::error_code ec;
   std::size_t replayed = 0;
   for (const auto& entry : std::filesystem::directory_iterator(argv[1], ec)) {
