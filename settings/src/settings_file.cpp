@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <string_view>
 #include <system_error>
 #include <utility>
@@ -171,10 +172,12 @@ bool SettingsFile::HeldText(std::string& bytes) {
 
 std::vector<std::string> SettingsFile::EntriesInFileOrder() {
   std::vector<std::pair<std::size_t, wxString>> ranked;
+  std::set<wxString> listed;  // lower case
   wxString entry;
   long cookie = 0;
   for (bool more = GetFirstEntry(entry, cookie); more; more = GetNextEntry(entry, cookie)) {
-    ranked.emplace_back(0, entry);
+    // The configuration class keeps a repeated unchangeable ("!") entry twice; it is one name.
+    if (listed.insert(entry.Lower()).second) ranked.emplace_back(0, entry);
   }
   std::string text;
   std::vector<wxString> order;

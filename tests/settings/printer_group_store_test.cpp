@@ -210,6 +210,9 @@ TEST(GroupOrder, FollowsTheFileAsTheConfigurationReadsIt) {
       {"repeat in other letter case keeps its first place",
        "[printer-groups]\nzeta=\nAlpha=\nmid=\nalpha=\n",
        {"zeta", "Alpha", "mid"}},
+      {"unchangeable entry given twice is one group",
+       "[printer-groups]\n!alpha=1\nzeta=\n!alpha=2\n",
+       {"alpha", "zeta"}},
       // One byte that is not UTF-8 makes the whole file read as Latin-1.
       {"not UTF-8 elsewhere",
        "[printer-groups]\nz\xC3\xA9ta=\nalpha=\n[x]\nv=\xFF\n",
