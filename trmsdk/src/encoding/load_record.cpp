@@ -3,13 +3,16 @@
 #include <algorithm>
 #include <cstdint>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "encoding/ascii85.h"
 #include "encoding/dos_eps.h"
 #include "encoding/hex.h"
+#include "encoding/piece_pipeline.h"
 #include "encoding/source_file.h"
 #include "stream/job_text.h"
 #include "trm.h"
@@ -38,24 +41,39 @@ std::string RecordHead(std::uint64_t count, std::string_view printerName,
   return head;
 }
 
-// Reads and encodes the file piece after piece, each piece written before the next is read,
-// so memory stays small whatever the file's size.
+// Reads and encodes the file piece after piece, a few pieces ahead of the writer, so memory
+// stays small whatever the file's size. Without a second thread each piece is written before
+// the next is read.
 int StreamRecord(const JobContext& context, SourceFile& source, std::string_view printerName,
                  std::string_view parameters, bool hex) {
   const std::uint64_t size = source.size();
   int code = context.Section(RecordHead(size, printerName, parameters, hex));
   if (code != TRM_OK) return code;
 
-  std::vector<unsigned char> bytes;
-  std::string text;
-  for (std::uint64_t offset = 0; offset < size;) {
-    const auto length =
-        static_cast<std::size_t>(std::min<std::uint64_t>(kStreamPieceBytes, size - offset));
-    offset += length;
-    bytes.resize(length);
-    if (!source.ReadExactly(bytes)) return context.Fail(TRM_SOURCE_UNREADABLE, source.path());
-    EncodeRecordPiece(bytes, hex, offset == size, text);
-    if (!context.out.Write(text)) return context.WriteFailure();
+  std::optional<PiecePipeline> pipeline;
+  try {
+    pipeline.emplace(source, hex);
+  } catch (const std::system_error&) {
+  }
+  if (pipeline) {
+    bool readFailed = false;
+    while (const std::string* text = pipeline->Next(&readFailed)) {
+      if (!context.out.Write(*text)) return context.WriteFailure();
+      pipeline->Release();
+    }
+    if (readFailed) return context.Fail(TRM_SOURCE_UNREADABLE, source.path());
+  } else {
+    std::vector<unsigned char> bytes;
+    std::string text;
+    for (std::uint64_t offset = 0; offset < size;) {
+      const auto length =
+          static_cast<std::size_t>(std::min<std::uint64_t>(kStreamPieceBytes, size - offset));
+      offset += length;
+      bytes.resize(length);
+      if (!source.ReadExactly(bytes)) return context.Fail(TRM_SOURCE_UNREADABLE, source.path());
+      EncodeRecordPiece(bytes, hex, offset == size, text);
+      if (!context.out.Write(text)) return context.WriteFailure();
+    }
   }
   if (!context.out.Flush()) return context.WriteFailure();
   // The count was taken from the size: a file that grew is refused.
