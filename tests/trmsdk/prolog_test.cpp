@@ -30,7 +30,7 @@ std::string Decipher(std::string_view hex) {
     const auto c =
         static_cast<unsigned char>(std::stoi(std::string(hex.substr(i, 2)), nullptr, 16));
     out.push_back(static_cast<char>(c ^ (r >> 8)));
-    r = static_cast<std::uint16_t>((c + r) * 52845 + 22719);
+    r = static_cast<std::uint16_t>((static_cast<unsigned>(c) + r) * 52845u + 22719u);
     if (i + 2 < hex.size() && hex[i + 2] == '\n') ++i;
   }
   return out.size() >= 4 ? out.substr(4) : std::string();

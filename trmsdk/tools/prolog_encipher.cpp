@@ -29,7 +29,7 @@ std::string Encipher(std::string_view plain) {
   std::uint16_t r = kEexecKey;
   for (unsigned char p : input) {
     const auto c = static_cast<unsigned char>(p ^ (r >> 8));
-    r = static_cast<std::uint16_t>((c + r) * kC1 + kC2);
+    r = static_cast<std::uint16_t>((static_cast<unsigned>(c) + r) * kC1 + kC2);  // modulo 2^16
     out.push_back(static_cast<char>(c));
   }
   return out;
