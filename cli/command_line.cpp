@@ -13,6 +13,8 @@ std::optional<std::string>* ValueOption(CommandLine& line, std::string_view name
   if (name == "--dest") return &line.dest;
   if (name == "--group") return &line.group;
   if (name == "--settings") return &line.settings;
+  if (name == "--stub") return &line.stub;
+  if (name == "--kora") return &line.kora;
   return nullptr;
 }
 

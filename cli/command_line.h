@@ -16,6 +16,8 @@ struct CommandLine {
   std::optional<std::string> dest;      // a printer, or a group behind the group prefix
   std::optional<std::string> group;     // a group by its plain name
   std::optional<std::string> settings;  // another settings file
+  std::optional<std::string> stub;      // project-info: the stub file
+  std::optional<std::string> kora;      // project-info: an interpreter installation folder
   bool statusPage = false;
   bool hex = false;
   bool keepExisting = false;

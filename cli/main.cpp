@@ -7,6 +7,7 @@
 #include "command_line.h"
 #include "job_commands.h"
 #include "printer_commands.h"
+#include "project_commands.h"
 #include "printing/job_delivery.h"
 #include "trm.h"
 
@@ -30,6 +31,8 @@ constexpr std::array kCommands{
     Command{"send", "send FILE --dest NAME", kmjob::SendCommand},
     Command{"group", "group add NAME | set NAME PRINTER... | remove NAME | list",
             kmjob::GroupCommand},
+    Command{"project-info", "project-info PROJECT.tpf (--stub FILE | --kora DIR)",
+            kmjob::ProjectInfoCommand},
 };
 
 void PrintHelp(std::FILE* out) {
@@ -52,6 +55,8 @@ void PrintHelp(std::FILE* out) {
                "  --keep-existing  keep files already on the printer (load-files)\n"
                "  --all            remove every file on the printer, the interpreter too\n"
                "                   (remove-files; names such as \"\" or \"*\" need it)\n"
+               "  --stub FILE      the stub file that defines a project's resource folders\n"
+               "  --kora DIR       an interpreter installation: its src/mtbdos.run is the stub\n"
                "  --help, --version\n"
                "\nPrinter names derive from local paths when not given: a library folder in the\n"
                "path (formlib, imglib, jdtlib, encoding, mislib, decomp, demo, fontlib) or the\n"
@@ -61,7 +66,8 @@ void PrintHelp(std::FILE* out) {
                "server\").\n"
                "\nExit status: 0 on success; 64 for a usage error; 2 when a printer did not\n"
                "receive the job (the failure on standard error) or kmjob printers could not\n"
-               "ask the print server; 1 when a group command failed; otherwise the job\n"
+               "ask the print server; 1 when a group command failed or project-info found an\n"
+               "error in the project; otherwise the job\n"
                "generator's status code less 1000 (1017 gives 17), with its message on\n"
                "standard error.\n",
                printing::kConnectTimeoutMs / 1000, printing::kResponseTimeoutSeconds);

@@ -1,0 +1,165 @@
+#include "tpsdk/project.h"
+
+#include <cstring>
+
+#include "platform/current_directory.h"
+#include "platform/file_helpers.h"
+#include "platform/path_parts.h"
+#include "tpsdk/message_catalogue.h"
+#include "tpsdk/tpsdk.h"
+
+namespace tpsdk {
+
+namespace {
+
+constexpr std::array<std::string_view, 4> kTypeNames = {"KORA", "PS", "PDF", "PPML-GA"};
+
+}  // namespace
+
+Project::Project() = default;
+Project::~Project() = default;
+
+std::unique_ptr<Project> TpsdkCreateProject(const char* stubFilePath) {
+  if (!stubFilePath || !platform::Exists(stubFilePath)) return nullptr;
+  auto project = std::make_unique<Project>();
+  project->ReadStubFile(stubFilePath);
+  return project;
+}
+
+void Project::Reset() {
+  for (std::string* text :
+       {&projectFilePath_, &tpfVersion_, &copyright_, &folderName_, &projectName_,
+        &projectVersion_, &projectTitle_, &projectDescription_, &author_, &keywords_,
+        &generator_, &creationDate_, &currentDate_, &currentUser_}) {
+    text->clear();
+  }
+  privateData_.clear();
+  submissionFiles_.clear();
+  jobTickets_.clear();
+  elements_.clear();
+  history_.clear();
+  currentModification_.Clear();
+  parser_ = ParserState{};
+  recordModifications_ = modified_ = printAndForget_ = false;
+  option1_ = option2_ = 0;
+  option3_ = 0;
+  projectType_ = kProjectKora;
+  usesJobTicketOrder_ = usesJobTicketId_ = false;
+  localDirs_.clear();
+  folderDirs_.clear();
+  globalDirs_.clear();
+  for (std::string& path : tpfProjectPath_) path.clear();
+  encoding_ = "ISO-8859-1";
+  archiveOption_ = 0;
+  log_.Clear();
+}
+
+ProjectElement* Project::GetElement(std::size_t index) const {
+  return index < elements_.size() ? elements_[index].get() : nullptr;
+}
+
+const ModificationRecord* Project::GetModification(std::size_t index) const {
+  return index < history_.size() ? history_[index].get() : nullptr;
+}
+
+int Project::SaveProject() {
+  log_.Clear();
+  if (projectFilePath_.empty()) ExportProjectFileName();
+  const int mask = WriteProjectFile(projectFilePath_.c_str());
+  if (mask == 0) {
+    modified_ = false;
+    history_.push_back(std::make_unique<ModificationRecord>(std::move(currentModification_)));
+    currentModification_ = ModificationRecord();
+    if (!currentDate_.empty()) currentModification_.SetDate(currentDate_);
+    if (!currentUser_.empty()) currentModification_.SetUser(currentUser_);
+  }
+  return mask;
+}
+
+void Project::ExportProjectFileName() {
+  if (projectName_.empty()) {
+    Log(kError, msg::kProjectNotInitialised);
+    return;
+  }
+  const std::string name = projectName_ + ".tpf";
+  if (exportToTemporary_) {
+    platform::TextObject folder;
+    platform::GetCwd(folder);
+    projectFilePath_ = std::string(folder.view()) + "/" + name;
+  } else {
+    ResolveLocal(projectFilePath_, name, true);
+    if (projectFilePath_.empty()) ResolveLocal(projectFilePath_, name, false);
+  }
+  loaded_ = true;
+}
+
+void Project::SetFolderProjectNames(const char* folder, const char* project) {
+  SetText(folderName_, folder);
+  SetText(projectName_, project);
+  DeriveScopeDirectories(false);
+}
+
+int Project::ProjectTypeFromName(std::string_view name) {
+  for (std::size_t i = 0; i < kTypeNames.size(); ++i) {
+    if (kTypeNames[i] == name) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+const char* Project::GetPrivateData(const char* identifier) const {
+  if (!identifier) return nullptr;
+  for (const KeyValuePair& pair : privateData_) {
+    if (std::strcmp(pair.GetKey(), identifier) == 0) return pair.GetValue();
+  }
+  return nullptr;
+}
+
+void Project::SetPrivateData(const char* identifier, const char* data) {
+  if (!identifier) return;
+  for (auto it = privateData_.begin(); it != privateData_.end(); ++it) {
+    if (std::strcmp(it->GetKey(), identifier) != 0) continue;
+    if (data) {
+      it->SetValue(data);
+    } else {
+      privateData_.erase(it);
+    }
+    return;
+  }
+  if (data) privateData_.emplace_back(identifier, data);
+}
+
+void Project::GetInformation(ProjectInformation& out) const {
+  out.projectName = projectName_;
+  out.folderName = folderName_;
+  out.title = projectTitle_;
+  out.version = projectVersion_;
+  out.description = projectDescription_;
+  out.author = author_;
+  out.copyright = copyright_;
+  out.generator = generator_;
+  out.creationDate = creationDate_;
+  out.keywords = keywords_;
+  out.projectFilePath = projectFilePath_;
+  out.tpfVersion = tpfVersion_;
+}
+
+void Project::GetInformationWithType(ProjectInformation& out) const {
+  out.projectType = projectType_;
+  GetInformation(out);
+}
+
+std::string Project::GetArchiveEntryName(std::size_t index) const {
+  if (index == 0) {
+    platform::TextObject name;
+    platform::FileNameOf(name, projectFilePath_.c_str());
+    return std::string(name.view());
+  }
+  return index <= elements_.size() ? elements_[index - 1]->GetName() : std::string();
+}
+
+std::string Project::GetArchiveEntryPath(std::size_t index) const {
+  if (index == 0) return projectFilePath_;
+  return index <= elements_.size() ? elements_[index - 1]->GetLocalPath() : std::string();
+}
+
+}  // namespace tpsdk
