@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/file_helpers.h"
 #include "tpsdk/tpsdk.h"
 
 namespace kmjob {
@@ -87,9 +88,10 @@ void PrintResources(const tpsdk::Project& project) {
   for (std::size_t i = 0; i < project.GetElementCount(); ++i) {
     const tpsdk::ProjectElement& element = *project.GetElement(i);
     const std::string path = element.GetLocalPath();
-    std::printf("  %-4s %-13s %s -> %s\n", Printable(element.GetType()).c_str(),
+    std::printf("  %-4s %-13s %s -> %s%s\n", Printable(element.GetType()).c_str(),
                 ScopeName(element.GetScope()), Printable(element.GetName()).c_str(),
-                path.empty() ? "(not resolved)" : Printable(path).c_str());
+                path.empty() ? "(not resolved)" : Printable(path).c_str(),
+                path.empty() || platform::Exists(path.c_str()) ? "" : " (missing)");
   }
   std::printf("\nSubmission files: %zu\n", project.GetSubmissionFileCount());
   for (std::size_t i = 0; i < project.GetSubmissionFileCount(); ++i) {
@@ -117,6 +119,10 @@ int ProjectInfoCommand(const CommandLine& line) {
   }
   const std::string stubMessages = project->GetMessages();
   const int status = project->OpenProjectFile(line.operands[0].c_str());
+  // A file in a nearer scope hides its namesakes; the operator should know which one is sent.
+  for (std::size_t i = 0; i < project->GetElementCount(); ++i) {
+    project->WarnScopeHiding(project->GetElement(i)->GetName());
+  }
   PrintInformation(*project);
   PrintResources(*project);
   if (!stubMessages.empty()) {

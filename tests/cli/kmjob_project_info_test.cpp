@@ -19,6 +19,7 @@ TEST_F(KmjobTest, ProjectInfoShowsResourcesInOrderAndMessages) {
   km_test::ProjectTree tree("km_cli");
   const std::string local = tree.Resource(0, "b.ps").string();
   const std::string global = tree.Resource(2, "a.ps").string();
+  const std::string hidden = tree.Resource(2, "b.ps").string();
   const std::string tpf = tree.File("P.tpf", kProject).string();
 
   auto result = Kmjob({"project-info", tpf, "--kora", tree.root().string()});
@@ -26,7 +27,10 @@ TEST_F(KmjobTest, ProjectInfoShowsResourcesInOrderAndMessages) {
   const std::string& out = result.out;
   EXPECT_NE(out.find("Title\\x1B[2J"), std::string::npos) << out;  // no escape reaches a tty
   EXPECT_NE(out.find("  sub  Local         b.ps -> " + local), std::string::npos) << out;
-  EXPECT_NE(out.find("Folder shared f.ps -> " + (tree.ScopeFolder(1) / "f.ps").string()),
+  EXPECT_NE(out.find("Folder shared f.ps -> " + (tree.ScopeFolder(1) / "f.ps").string() +
+                     " (missing)\n"),
+            std::string::npos);
+  EXPECT_NE(out.find("WARNING: Local scope '" + local + "' hides Global scope '" + hidden + "'"),
             std::string::npos);
   // Submission files come in their order, not the file's.
   EXPECT_NE(out.find("Submission files: 2\n  1. " + global + "\n  2. " + local + "\n"),
