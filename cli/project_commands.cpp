@@ -57,16 +57,11 @@ const char* ScopeName(int scope) {
   }
 }
 
-const char* TypeName(int type) {
-  static constexpr const char* kNames[] = {"KORA", "PS", "PDF", "PPML-GA"};
-  return type >= 0 && type < 4 ? kNames[type] : "unknown";
-}
-
 void PrintInformation(const tpsdk::Project& project) {
-  const std::pair<const char*, const char*> fields[] = {
+  const std::pair<const char*, std::string> fields[] = {
       {"Project file", project.GetProjectFilePath()},
       {"TPF version", project.GetTpfVersion()},
-      {"Project type", TypeName(project.GetProjectType())},
+      {"Project type", std::string(tpsdk::Project::ProjectTypeName(project.GetProjectType()))},
       {"Folder name", project.GetFolderName()},
       {"Project name", project.GetProjectName()},
       {"Version", project.GetProjectVersion()},

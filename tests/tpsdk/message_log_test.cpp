@@ -19,19 +19,32 @@ TEST(MessageLog, LinesAndRecords) {
     const char* record;
   };
   const Case cases[] = {
-      {kError, msg::kCouldNotOpenFile, {"C:\\p\\x.tpf"}, "ERROR: Could not open file 'C:\\p\\x.tpf'",
+      {kError,
+       msg::kCouldNotOpenFile,
+       {"C:\\p\\x.tpf"},
+       "ERROR: Could not open file 'C:\\p\\x.tpf'",
        "ERROR,3,1,C:\\p\\x.tpf,\"Could not open file '%s'\""},
-      {kInfo, msg::kDescriptionMissing, {}, "INFO: Project description not specified",
+      {kInfo,
+       msg::kDescriptionMissing,
+       {},
+       "INFO: Project description not specified",
        "INFO,28,0,\"Project description not specified\""},
-      {kError, msg::kCouldNotCreateFile, {"/p/x.tpf", "(No such file or directory)"},
+      {kError,
+       msg::kCouldNotCreateFile,
+       {"/p/x.tpf", "(No such file or directory)"},
        "ERROR: Could not create file '/p/x.tpf' ((No such file or directory))",
        "ERROR,40,2,/p/x.tpf,\"\"No such file or directory\"\",\"Could not create file '%s' "
        "(%s)\""},
-      {kWarning, msg::kSubmissionOrderOutOfSync, {2, 3},
+      {kWarning,
+       msg::kSubmissionOrderOutOfSync,
+       {2, 3},
        "WARNING: Submission file order out of sync with job ticket order: '2' vs '3'",
        "WARNING,95,2,2,3,\"Submission file order out of sync with job ticket order: '%d' vs "
        "'%d'\""},
-      {kCancelled, "not a catalogue text %s", {"x"}, "CANCELLED: not a catalogue text x",
+      {kCancelled,
+       "not a catalogue text %s",
+       {"x"},
+       "CANCELLED: not a catalogue text x",
        "CANCELLED,-1,1,x,\"not a catalogue text %s\""},
   };
   for (const Case& c : cases) {

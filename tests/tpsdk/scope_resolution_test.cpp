@@ -42,14 +42,17 @@ TEST(ScopeResolution, NearestScopeWinsAndWarnsOnce) {
 
   project->WarnScopeHiding("both.ps");
   project->WarnScopeHiding("both.ps");
-  EXPECT_EQ(project->GetMessages(), "WARNING: " + FormatMessage(msg::kLocalHidesGlobal,
-                                                                {local.string(), global.string()}));
+  EXPECT_EQ(project->GetMessages(),
+            "WARNING: " + FormatMessage(msg::kLocalHidesGlobal, {local.string(), global.string()}));
   project->ClearMessages();
   project->WarnScopeHiding("all.ps");
-  const std::string messages = project->GetMessages();
-  EXPECT_EQ(std::count(messages.begin(), messages.end(), '\n'), 2);
-  EXPECT_LT(messages.find("Local scope"), messages.find("Local scope", 1));
-  EXPECT_NE(messages.find("Folder scope"), std::string::npos);
+  const std::string all[3] = {(tree.ScopeFolder(kScopeLocal) / "all.ps").string(),
+                              (tree.ScopeFolder(kScopeFolder) / "all.ps").string(),
+                              (tree.ScopeFolder(kScopeGlobal) / "all.ps").string()};
+  EXPECT_EQ(project->GetMessages(),
+            "WARNING: " + FormatMessage(msg::kLocalHidesFolder, {all[0], all[1]}) +
+                "\nWARNING: " + FormatMessage(msg::kLocalHidesGlobal, {all[0], all[2]}) +
+                "\nWARNING: " + FormatMessage(msg::kFolderHidesGlobal, {all[1], all[2]}));
   EXPECT_EQ(project->GetStatus(), kWarning);
 }
 
@@ -99,8 +102,9 @@ TEST(ScopeResolution, CreateLocalDirectory) {
   fs::remove_all(tree.root() / "scopes");
   tree.File("scopes", "a file where a folder belongs");
   EXPECT_EQ(project->CreateLocalDirectory(), kError);
-  EXPECT_EQ(project->GetMessages(),
-            "ERROR: " + FormatMessage(msg::kCouldNotCreateDir, {(tree.root() / "scopes/G/Q").string()}));
+  EXPECT_EQ(
+      project->GetMessages(),
+      "ERROR: " + FormatMessage(msg::kCouldNotCreateDir, {(tree.root() / "scopes/G/Q").string()}));
 }
 
 }  // namespace

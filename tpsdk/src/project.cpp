@@ -45,6 +45,7 @@ void Project::Reset() {
   option3_ = 0;
   projectType_ = kProjectKora;
   usesJobTicketOrder_ = usesJobTicketId_ = false;
+  deferredLinks_ = DeferredLinks{};
   localDirs_.clear();
   folderDirs_.clear();
   globalDirs_.clear();
@@ -104,6 +105,10 @@ int Project::ProjectTypeFromName(std::string_view name) {
     if (kTypeNames[i] == name) return static_cast<int>(i);
   }
   return -1;
+}
+
+std::string_view Project::ProjectTypeName(int type) {
+  return type >= kProjectKora && type <= kProjectPpmlGa ? kTypeNames[type] : "";
 }
 
 const char* Project::GetPrivateData(const char* identifier) const {
