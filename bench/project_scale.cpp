@@ -2,10 +2,11 @@
 // scope folders, a tenth of them submission files with job tickets) is read and written back;
 // the best of three runs is printed for N and 2N, with the ratio 2N / N.
 
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <unistd.h>
 #include <filesystem>
 #include <fstream>
 #include <string>

@@ -15,8 +15,8 @@
 #include <utility>
 
 #include "entry_order.h"
+#include "platform/replace_file.h"
 #include "platform/unique_fd.h"
-#include "replace_file.h"
 
 namespace settings {
 
@@ -153,7 +153,7 @@ bool SettingsFile::Flush(bool /*currentOnly*/) {
   if (!dirty_) return true;
   std::string bytes;
   std::string reason = "cannot build its text";
-  if (HeldText(bytes) && ReplaceFileContents(path(), bytes, &reason)) {
+  if (HeldText(bytes) && platform::ReplaceFileContents(path(), bytes, &reason)) {
     dirty_ = false;
     return true;
   }

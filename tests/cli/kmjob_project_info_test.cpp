@@ -27,9 +27,9 @@ TEST_F(KmjobTest, ProjectInfoShowsResourcesInOrderAndMessages) {
   const std::string& out = result.out;
   EXPECT_NE(out.find("Title\\x1B[2J"), std::string::npos) << out;  // no escape reaches a tty
   EXPECT_NE(out.find("  sub  Local         b.ps -> " + local), std::string::npos) << out;
-  EXPECT_NE(out.find("Folder shared f.ps -> " + (tree.ScopeFolder(1) / "f.ps").string() +
-                     " (missing)\n"),
-            std::string::npos);
+  EXPECT_NE(
+      out.find("Folder shared f.ps -> " + (tree.ScopeFolder(1) / "f.ps").string() + " (missing)\n"),
+      std::string::npos);
   EXPECT_NE(out.find("WARNING: Local scope '" + local + "' hides Global scope '" + hidden + "'"),
             std::string::npos);
   // Submission files come in their order, not the file's.
@@ -49,10 +49,10 @@ TEST_F(KmjobTest, ProjectInfoShowsResourcesInOrderAndMessages) {
     int status;
     const char* error;
   };
-  for (const Usage& u : {Usage{{"project-info", tpf}, 64, "either --stub FILE or --kora DIR"},
-                         Usage{{"project-info", tpf, "--stub", "s", "--kora", "k"}, 64, "either"},
-                         Usage{{"project-info", tpf, "--stub", Path("none.run")}, 1,
-                               "none.run does not exist"}}) {
+  for (const Usage& u :
+       {Usage{{"project-info", tpf}, 64, "either --stub FILE or --kora DIR"},
+        Usage{{"project-info", tpf, "--stub", "s", "--kora", "k"}, 64, "either"},
+        Usage{{"project-info", tpf, "--stub", Path("none.run")}, 1, "none.run does not exist"}}) {
     result = Kmjob(u.arguments);
     EXPECT_EQ(result.status, u.status) << result.err;
     EXPECT_NE(result.err.find(u.error), std::string::npos) << result.err;

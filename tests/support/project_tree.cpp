@@ -23,8 +23,8 @@ ProjectTree::ProjectTree(std::string_view tag) : folder_(tag) {
   scopePaths_[0] = base + "/$$FOLDER./$$PROJECT./";
   scopePaths_[1] = base + "/$$FOLDER./fshared/";
   scopePaths_[2] = base + "/gshared/";
-  stubPath_ = folder_.File("src/mtbdos.run",
-                           RunFileText({scopePaths_[0], scopePaths_[1], scopePaths_[2]}));
+  stubPath_ =
+      folder_.File("src/mtbdos.run", RunFileText({scopePaths_[0], scopePaths_[1], scopePaths_[2]}));
   for (int scope = 0; scope < 3; ++scope) std::filesystem::create_directories(ScopeFolder(scope));
 }
 
@@ -36,10 +36,10 @@ std::filesystem::path ProjectTree::ScopeFolder(int scope) const {
 
 std::filesystem::path ProjectTree::Resource(int scope, std::string_view name,
                                             std::string_view bytes) const {
-  return folder_.File((std::filesystem::path(ScopeFolder(scope)).lexically_relative(root()) /
-                       std::string(name))
-                          .string(),
-                      bytes);
+  return folder_.File(
+      (std::filesystem::path(ScopeFolder(scope)).lexically_relative(root()) / std::string(name))
+          .string(),
+      bytes);
 }
 
 }  // namespace km_test

@@ -10,8 +10,7 @@ namespace tpsdk {
 
 namespace {
 
-constexpr std::array<std::string_view, 4> kLevelWords = {"CANCELLED", "INFO", "WARNING",
-                                                         "ERROR"};
+constexpr std::array<std::string_view, 4> kLevelWords = {"CANCELLED", "INFO", "WARNING", "ERROR"};
 constexpr std::array<int, 4> kLevelBits = {kCancelled, kInfo, kWarning, kError};
 
 // Index keys are this long at most: a lookup compares no more, and longer lines are checked

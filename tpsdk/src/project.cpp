@@ -28,9 +28,9 @@ std::unique_ptr<Project> TpsdkCreateProject(const char* stubFilePath) {
 
 void Project::Reset() {
   for (std::string* text :
-       {&projectFilePath_, &tpfVersion_, &copyright_, &folderName_, &projectName_,
-        &projectVersion_, &projectTitle_, &projectDescription_, &author_, &keywords_,
-        &generator_, &creationDate_, &currentDate_, &currentUser_}) {
+       {&projectFilePath_, &tpfVersion_, &copyright_, &folderName_, &projectName_, &projectVersion_,
+        &projectTitle_, &projectDescription_, &author_, &keywords_, &generator_, &creationDate_,
+        &currentDate_, &currentUser_}) {
     text->clear();
   }
   privateData_.clear();
@@ -112,25 +112,11 @@ std::string_view Project::ProjectTypeName(int type) {
 }
 
 const char* Project::GetPrivateData(const char* identifier) const {
-  if (!identifier) return nullptr;
-  for (const KeyValuePair& pair : privateData_) {
-    if (std::strcmp(pair.GetKey(), identifier) == 0) return pair.GetValue();
-  }
-  return nullptr;
+  return FindValue(privateData_, identifier);
 }
 
 void Project::SetPrivateData(const char* identifier, const char* data) {
-  if (!identifier) return;
-  for (auto it = privateData_.begin(); it != privateData_.end(); ++it) {
-    if (std::strcmp(it->GetKey(), identifier) != 0) continue;
-    if (data) {
-      it->SetValue(data);
-    } else {
-      privateData_.erase(it);
-    }
-    return;
-  }
-  if (data) privateData_.emplace_back(identifier, data);
+  StoreValue(privateData_, identifier, data);
 }
 
 void Project::GetInformation(ProjectInformation& out) const {

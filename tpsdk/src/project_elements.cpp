@@ -102,8 +102,7 @@ std::unique_ptr<ProjectElement> Project::DetachElement(const ProjectElement& ele
   log_.Clear();
   const long index = FindElement(element.GetName());
   if (index < 0) return nullptr;
-  std::unique_ptr<ProjectElement> detached =
-      std::move(elements_[static_cast<std::size_t>(index)]);
+  std::unique_ptr<ProjectElement> detached = std::move(elements_[static_cast<std::size_t>(index)]);
   elements_.erase(elements_.begin() + index);
   if (IsType(*detached, "sub")) RemoveSubmissionFile(detached.get());
   if (IsType(*detached, "jtk")) RemoveJobTicket(detached.get());

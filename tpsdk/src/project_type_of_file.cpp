@@ -18,9 +18,8 @@ int TpsdkProjectTypeOfFile(std::string& message, const char* projectFilePath) {
   if (at == std::string_view::npos) return 0;
   const std::size_t start = at + kTag.size();
   const std::size_t end = text.find('<', start);
-  return Project::ProjectTypeFromName(text.substr(start, end == std::string_view::npos
-                                                             ? std::string_view::npos
-                                                             : end - start));
+  return Project::ProjectTypeFromName(
+      text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
 }
 
 }  // namespace tpsdk

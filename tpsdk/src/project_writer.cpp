@@ -1,21 +1,13 @@
 // Writes a project as a project file: the text in a fixed order and layout, then the file,
 // replaced whole or not at all.
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <array>
-#include <cerrno>
 #include <charconv>
 #include <cstring>
-#include <random>
 #include <string>
 #include <string_view>
 
-#include "platform/file_helpers.h"
-#include "platform/path_parts.h"
-#include "platform/unique_fd.h"
+#include "platform/replace_file.h"
 #include "tpsdk/message_catalogue.h"
 #include "tpsdk/project.h"
 
@@ -123,69 +115,6 @@ void AppendResource(std::string& out, const ProjectElement& element) {
   out += "/>\n";
 }
 
-// A file created beside the target and removed again unless it was renamed into place.
-class ReplacementFile {
- public:
-  explicit ReplacementFile(const std::string& target) {
-    const std::size_t slash = target.rfind('/');
-    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    std::random_device seed;
-    std::mt19937 random(seed());
-    static constexpr std::string_view kLetters =
-        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    for (int attempt = 0; attempt < 100; ++attempt) {
-      std::string suffix = ".";
-      for (int i = 0; i < 6; ++i) suffix += kLetters[random() % kLetters.size()];
-      name_ = platform::Beside(target, "." + base + suffix);
-      // Created as fopen would create the target itself: 0666 less the umask.
-      fd_.reset(open(name_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-      if (fd_ || errno != EEXIST) break;
-    }
-    if (!fd_) name_.clear();
-  }
-  ~ReplacementFile() {
-    fd_.reset();
-    if (!name_.empty()) unlink(name_.c_str());
-  }
-  ReplacementFile(const ReplacementFile&) = delete;
-  ReplacementFile& operator=(const ReplacementFile&) = delete;
-
-  int fd() const { return fd_.get(); }
-  // Data not yet on the disk can still fail at close.
-  bool Close() { return close(fd_.release()) == 0; }
-  bool RenameTo(const std::string& target) {
-    if (rename(name_.c_str(), target.c_str()) != 0) return false;
-    name_.clear();
-    return true;
-  }
-
- private:
-  std::string name_;
-  platform::UniqueFd fd_;
-};
-
-// Replaces the file at path with bytes, or leaves whatever was there; 0 or the error number.
-int ReplaceFile(const std::string& path, std::string_view bytes) {
-  if (path.empty()) return ENOENT;
-  struct stat old {};
-  const bool replacing = lstat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode);
-  // A file its mode forbids writing stays forbidden, although the folder would allow a rename.
-  if (replacing && faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) return errno;
-  ReplacementFile file(path);
-  if (file.fd() < 0 || !platform::WriteAll(file.fd(), bytes)) return errno;
-  if (replacing) {
-    // Owner before mode: a change of owner clears set-id bits. Only root may give files away.
-    if ((old.st_uid != geteuid() || old.st_gid != getegid()) &&
-        fchown(file.fd(), old.st_uid, old.st_gid) != 0 && errno != EPERM) {
-      return errno;
-    }
-    if (fchmod(file.fd(), old.st_mode & 07777) != 0) return errno;
-  }
-  if (fsync(file.fd()) != 0 || !file.Close() || !file.RenameTo(path)) return errno;
-  if (!platform::SyncFolder(platform::FolderOfFile(path).c_str())) return errno;
-  return 0;
-}
-
 std::size_t ComposedSizeGuess(std::size_t elements, std::size_t privateBytes) {
   return 1024 + elements * 160 + privateBytes;
 }
@@ -255,8 +184,10 @@ int Project::WriteProjectFile(const char* path) {
   Validate(false);
   if (log_.HasError()) return GetStatusMask();
   const std::string target = path ? path : "";
-  if (const int error = ReplaceFile(target, ComposeProjectFile()); error != 0) {
-    Log(kError, msg::kCouldNotCreateFile, {target, std::strerror(error)});
+  std::string reason;
+  if (!platform::ReplaceFileContents(target, ComposeProjectFile(), &reason,
+                                     platform::MissingFile::kCreate)) {
+    Log(kError, msg::kCouldNotCreateFile, {target, reason});
   }
   return GetStatusMask();
 }

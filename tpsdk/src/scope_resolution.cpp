@@ -95,16 +95,14 @@ void Project::ResolveLocal(std::string& target, std::string_view fileName, bool 
   ResolveIn(GetLocalDirectories(folderName_, projectName_, false), target, fileName, mustExist);
 }
 
-void Project::ResolveFolder(std::string& target, std::string_view fileName,
-                            bool mustExist) const {
+void Project::ResolveFolder(std::string& target, std::string_view fileName, bool mustExist) const {
   target.clear();
   if (folderName_.empty() || projectName_.empty()) return;
   if (LeavesFolder(fileName) || LeavesFolder(folderName_)) return;
   ResolveIn(GetFolderDirectories(folderName_, false), target, fileName, mustExist);
 }
 
-void Project::ResolveGlobal(std::string& target, std::string_view fileName,
-                            bool mustExist) const {
+void Project::ResolveGlobal(std::string& target, std::string_view fileName, bool mustExist) const {
   target.clear();
   if (folderName_.empty() || projectName_.empty()) return;
   if (LeavesFolder(fileName)) return;

@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tpsdk {
 
@@ -18,5 +19,11 @@ class KeyValuePair {
   std::string key_;
   std::string value_;
 };
+
+// The value of the first pair of that key (case counts); null when there is none.
+const char* FindValue(const std::vector<KeyValuePair>& pairs, const char* key);
+// A value replaces the value of the first pair of that key or is appended with it; a null
+// value removes that pair.
+void StoreValue(std::vector<KeyValuePair>& pairs, const char* key, const char* value);
 
 }  // namespace tpsdk

@@ -101,13 +101,17 @@ inline constexpr std::array<std::string_view, 110> kMessageCatalogue = {
     "Stubfile and TPF project path mismatch for global shared scope: '%s' vs '%s'",
     "Stubfile is missing path information for project type: '%s'",
     "Could not add job ticket file '%s' - job ticket order '%d' already exists",
-    "TPF has at least one job ticket, but job ticket count does not equal submission file count: '%d' vs '%d'",
+    "TPF has at least one job ticket, but job ticket count does not equal submission file count: "
+    "'%d' vs '%d'",
     "Job ticket element has no mime type, order: '%d'",
     "Submission file order out of sync with job ticket order: '%d' vs '%d'",
-    "The resource path context could not be determined (possible cause: use of non-KORA stubfile for a Tessel Project of type KORA, or a KORA mtbdos|unix.run file for a non-KORA Tessel Project)",
+    "The resource path context could not be determined (possible cause: use of non-KORA stubfile "
+    "for a Tessel Project of type KORA, or a KORA mtbdos|unix.run file for a non-KORA Tessel "
+    "Project)",
     "Could not add job ticket file '%s' - job ticket ID '%d' already exists",
     "Job ticket specifications contain a mix of JobTicketOrder and JobTicketID",
-    "Submission file of order '%d' specifies a job ticket with ID '%d', but no job ticket with that ID is present",
+    "Submission file of order '%d' specifies a job ticket with ID '%d', but no job ticket with "
+    "that ID is present",
     "ERROR (Minizip): Internal - tag: %d, file: %s, reason: %s",
     "Archive volume size must be greater than zero",
     "Could not find archive file '%s'",

@@ -6,7 +6,6 @@
 #include <string_view>
 #include <vector>
 
-
 namespace tpsdk {
 
 class ModificationRecord {
@@ -26,7 +25,7 @@ class ModificationRecord {
   void AddAction(std::string_view action) { actions_.emplace_back(action); }
   std::size_t GetActionCount() const { return actions_.size(); }
   const char* GetAction(std::size_t index) const;  // null past the end
-  void Clear();  // date and user unset, no actions
+  void Clear();                                    // date and user unset, no actions
 
  private:
   std::string date_;

@@ -36,8 +36,8 @@ inline constexpr int kMismatchUseProjectFile = 2;
 
 // The texts GetInformation copies out, in its order.
 struct ProjectInformation {
-  std::string projectName, folderName, title, version, description, author, copyright,
-      generator, creationDate, keywords, projectFilePath, tpfVersion;
+  std::string projectName, folderName, title, version, description, author, copyright, generator,
+      creationDate, keywords, projectFilePath, tpfVersion;
   int projectType = 0;  // GetInformationWithType only
 };
 
@@ -89,7 +89,7 @@ class Project {
   // 0..3 is stored (then project paths are reconciled with the stub file); else 8.
   int SetProjectType(int code);
   int GetPathMismatchAction() const { return pathMismatchAction_; }
-  int SetPathMismatchAction(int code);  // 0..2 is stored and gives 0; else 8
+  int SetPathMismatchAction(int code);       // 0..2 is stored and gives 0; else 8
   const char* GetLocalProjectPath() const;   // null when there is no such entry
   const char* GetFolderProjectPath() const;  // null when there is no such entry
   const char* GetGlobalProjectPath() const;  // null when there is no such entry
@@ -194,8 +194,7 @@ class Project {
   int ParseProjectText(const char* path, std::string_view text);
   // Builds an element from the tokens up to "/>"; missingFields lists absent attributes.
   std::unique_ptr<ProjectElement> ParseResourceTag(ProjectFileScanner& tokens,
-                                                   std::string& missingFields,
-                                                   bool printAndForget);
+                                                   std::string& missingFields, bool printAndForget);
   bool CheckProjectPaths();
   bool HasAllProjectPaths() const;
   static void NormalisePath(std::string& target, std::string_view path);
@@ -272,8 +271,8 @@ class Project {
   std::string copyright_;
   std::string folderName_;
   std::string projectName_;
-  std::string projectVersion_, projectTitle_, projectDescription_, author_, keywords_,
-      generator_, creationDate_;
+  std::string projectVersion_, projectTitle_, projectDescription_, author_, keywords_, generator_,
+      creationDate_;
   std::string currentDate_, currentUser_;
   std::vector<std::unique_ptr<ProjectElement>> elements_;
   std::vector<ProjectElement*> submissionFiles_;  // sorted by submission order; not owning
