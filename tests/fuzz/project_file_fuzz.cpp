@@ -65,8 +65,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   auto project = NewProject();
   project->ParseProjectText("fuzz.tpf", text);
   if (project->GetStatus() & tpsdk::kError) return 0;
+  // The writer refuses resources without both names: the reader would refuse the file.
+  if (project->GetElementCount() > 0 &&
+      (!*project->GetFolderName() || !*project->GetProjectName())) {
+    return 0;
+  }
   const std::string composed = project->ComposeProjectFile();
-  if (composed.empty()) return 0;  // nothing to compare without a writer
 
   auto again = NewProject();
   again->ParseProjectText("fuzz.tpf", composed);

@@ -205,6 +205,16 @@ TEST_F(ProjectWriter, WritesWholeOrNothing) {
   EXPECT_EQ(project->GetMessages(),
             "ERROR: Could not create file '" + target.string() + "' (File too large)");
 
+  // Resources without a folder name could never be read back: nothing is written.
+  Add("a.ps", "ps");
+  project->SetFolderProjectNames("", "P");
+  project->ClearMessages();
+  EXPECT_EQ(project->WriteProjectFile(target.c_str()), kError | kWarning);
+  EXPECT_NE(std::string(project->GetMessages()).find("\nERROR: Folder name not specified"),
+            std::string::npos);
+  EXPECT_EQ(km_test::ReadFile(target), "old");
+  project->SetFolderProjectNames("F", "P");
+
   // A job ticket without its submission file fails validation: nothing is written.
   Add("t.xml", "jtk");
   project->ClearMessages();

@@ -182,6 +182,11 @@ std::string Project::ComposeProjectFile() {
 
 int Project::WriteProjectFile(const char* path) {
   Validate(false);
+  // The reader refuses resources before both names, so such a file could never be opened again.
+  if (!elements_.empty()) {
+    if (folderName_.empty()) Log(kError, msg::kFolderNameMissing);
+    if (projectName_.empty()) Log(kError, msg::kProjectNameMissing);
+  }
   if (log_.HasError()) return GetStatusMask();
   const std::string target = path ? path : "";
   std::string reason;
