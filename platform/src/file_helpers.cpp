@@ -186,11 +186,25 @@ bool Exists(const char* path) {
   return path && stat(path, &st) == 0;
 }
 
+namespace {
+
+// Non-blocking, so that a FIFO under the name cannot hang the open; only regular files are read.
+UniqueFd OpenForReading(const char* path) {
+  return UniqueFd(path ? open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK) : -1);
+}
+
+}  // namespace
+
 std::optional<std::vector<unsigned char>> ReadWholeFile(const char* path) {
-  if (!path) return std::nullopt;
-  const UniqueFd in(open(path, O_RDONLY | O_CLOEXEC));
+  const UniqueFd in = OpenForReading(path);
   if (!in) return std::nullopt;
   return ReadAllOf<std::vector<unsigned char>>(in.get(), std::numeric_limits<std::uint64_t>::max());
+}
+
+std::optional<std::string> ReadFileText(const char* path, std::uint64_t maxBytes) {
+  const UniqueFd in = OpenForReading(path);
+  if (!in) return std::nullopt;
+  return ReadAllOf<std::string>(in.get(), maxBytes);
 }
 
 std::optional<std::string> ReadWholeFile(int fd, std::uint64_t maxBytes) {

@@ -2,8 +2,6 @@
 // one, filling the project and logging what is wrong. The read stops at the first token after
 // which the log holds an error; what was read before stays.
 
-#include <fcntl.h>
-
 #include <algorithm>
 #include <array>
 #include <climits>
@@ -16,7 +14,6 @@
 #include <vector>
 
 #include "platform/file_helpers.h"
-#include "platform/unique_fd.h"
 #include "project_file_scanner.h"
 #include "tpsdk/message_catalogue.h"
 #include "tpsdk/project.h"
@@ -26,9 +23,6 @@ namespace tpsdk {
 namespace {
 
 constexpr std::size_t kNpos = std::string_view::npos;
-
-// Far beyond any real project file; a larger one is refused rather than read into memory.
-constexpr std::uint64_t kMaxProjectFileBytes = std::uint64_t{256} << 20;
 
 // Replaced in this order, so "&amp;lt;" becomes "&lt;" and nothing more.
 constexpr std::pair<std::string_view, std::string_view> kReferences[] = {
@@ -137,11 +131,7 @@ int Project::ParseProjectFile(const char* path) {
   projectPaths_.assign(3, std::string());
   for (std::string& tpfPath : tpfProjectPath_) tpfPath.clear();
 
-  // Non-blocking, so that a FIFO under a project file's name cannot hang the read; only a
-  // regular file is read.
-  const platform::UniqueFd fd(::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  std::optional<std::string> text;
-  if (fd) text = platform::ReadWholeFile(fd.get(), kMaxProjectFileBytes);
+  std::optional<std::string> text = platform::ReadFileText(path, kMaxProjectFileBytes);
   if (!text) {
     Log(kError, msg::kCouldNotOpenFile, {path});
     return GetStatusMask();

@@ -7,12 +7,12 @@
 namespace tpsdk {
 
 int TpsdkProjectTypeOfFile(std::string& message, const char* projectFilePath) {
-  auto bytes = projectFilePath ? platform::ReadWholeFile(projectFilePath) : std::nullopt;
+  const auto bytes = platform::ReadFileText(projectFilePath, kMaxProjectFileBytes);
   if (!bytes) {
     message = FormatMessage(msg::kCouldNotOpenFile, {projectFilePath});
     return -1;
   }
-  const std::string_view text(reinterpret_cast<const char*>(bytes->data()), bytes->size());
+  const std::string_view text = *bytes;
   constexpr std::string_view kTag = "<PROJECT_TYPE>";
   const std::size_t at = text.find(kTag);
   if (at == std::string_view::npos) return 0;

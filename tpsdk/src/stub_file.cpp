@@ -1,6 +1,5 @@
 // Reading a stub file: the interpreter's run file with its SETPPATH block, or a typed stub
 // file with three scope paths per project type.
-#include <fcntl.h>
 
 #include <array>
 #include <cstdint>
@@ -11,7 +10,6 @@
 
 #include "platform/file_helpers.h"
 #include "platform/text_object.h"
-#include "platform/unique_fd.h"
 #include "tpsdk/message_catalogue.h"
 #include "tpsdk/project.h"
 #include "tpsdk/text_list.h"
@@ -78,13 +76,8 @@ void ApplyTextHook(std::string& path) {
 }  // namespace
 
 int Project::ReadStubFile(const char* path) {
-  // Non-blocking open: a FIFO named as stub file must not hang project creation; a regular
-  // file reads the same either way. Oversized, missing and unreadable files are read as empty.
-  std::optional<std::string> content;
-  if (path) {
-    const platform::UniqueFd fd(open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (fd) content = platform::ReadWholeFile(fd.get(), kMaxStubFileBytes);
-  }
+  // Oversized, missing and unreadable files, and anything but a regular file, read as empty.
+  const std::optional<std::string> content = platform::ReadFileText(path, kMaxStubFileBytes);
   return ReadStubText(content ? std::string_view(*content) : std::string_view());
 }
 

@@ -43,6 +43,9 @@ bool Exists(const char* path);
 // Whole file in binary mode; nothing when it is not a regular file, cannot be opened, sized
 // or fully read.
 std::optional<std::vector<unsigned char>> ReadWholeFile(const char* path);
+// Whole regular file as text; nothing when it is anything else (a FIFO never blocks), cannot
+// be opened or fully read, or is larger than maxBytes.
+std::optional<std::string> ReadFileText(const char* path, std::uint64_t maxBytes);
 // Whole content of an open regular file, read from its start without moving its offset;
 // nothing when it is not a regular file, is larger than maxBytes or cannot be fully read.
 std::optional<std::string> ReadWholeFile(

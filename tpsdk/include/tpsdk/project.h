@@ -24,6 +24,9 @@
 
 namespace tpsdk {
 
+// Far beyond any real project file; a larger one is refused rather than read into memory.
+inline constexpr std::uint64_t kMaxProjectFileBytes = std::uint64_t{256} << 20;
+
 inline constexpr int kProjectKora = 0;
 inline constexpr int kProjectPs = 1;
 inline constexpr int kProjectPdf = 2;
