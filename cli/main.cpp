@@ -7,8 +7,8 @@
 #include "command_line.h"
 #include "job_commands.h"
 #include "printer_commands.h"
-#include "project_commands.h"
 #include "printing/job_delivery.h"
+#include "project_commands.h"
 #include "trm.h"
 
 namespace {
@@ -67,9 +67,8 @@ void PrintHelp(std::FILE* out) {
                "\nExit status: 0 on success; 64 for a usage error; 2 when a printer did not\n"
                "receive the job (the failure on standard error) or kmjob printers could not\n"
                "ask the print server; 1 when a group command failed or project-info found an\n"
-               "error in the project; otherwise the job\n"
-               "generator's status code less 1000 (1017 gives 17), with its message on\n"
-               "standard error.\n",
+               "error in the project; otherwise the job generator's status code less 1000\n"
+               "(1017 gives 17), with its message on standard error.\n",
                printing::kConnectTimeoutMs / 1000, printing::kResponseTimeoutSeconds);
 }
 
