@@ -31,7 +31,7 @@ constexpr std::array kCommands{
     Command{"send", "send FILE --dest NAME", kmjob::SendCommand},
     Command{"group", "group add NAME | set NAME PRINTER... | remove NAME | list",
             kmjob::GroupCommand},
-    Command{"project-info", "project-info PROJECT.tpf (--stub FILE | --kora DIR)",
+    Command{"project-info", "project-info PROJECT.tpf [--stub FILE | --kora DIR]",
             kmjob::ProjectInfoCommand},
 };
 

@@ -5,6 +5,8 @@
 #include <string_view>
 
 #include "platform/file_helpers.h"
+#include "settings/settings_file.h"
+#include "settings/settings_keys.h"
 #include "tpsdk/tpsdk.h"
 
 namespace kmjob {
@@ -97,16 +99,33 @@ void PrintResources(const tpsdk::Project& project) {
   }
 }
 
+// The stub file of the interpreter chosen in the settings file: the built-in image's stub, or
+// the run file of the local installation. Empty when no choice is stored.
+std::string StubFromSettings(const CommandLine& line) {
+  settings::SettingsFile file(settings::kApplicationName, {}, line.settings.value_or(""));
+  const settings::Settings stored = settings::ReadSettings(file);
+  if (stored.useBuiltin) return stored.koraStub;
+  return stored.koraCore.empty() ? std::string() : stored.koraCore + "/src/mtbdos.run";
+}
+
 }  // namespace
 
 int ProjectInfoCommand(const CommandLine& line) {
-  if (line.operands.size() != 1 || line.stub.has_value() == line.kora.has_value()) {
+  if (line.operands.size() != 1 || (line.stub && line.kora)) {
     std::fprintf(stderr,
-                 "kmjob: project-info needs one project file and either --stub FILE or "
-                 "--kora DIR (try kmjob --help)\n");
+                 "kmjob: project-info needs one project file and at most one of --stub FILE "
+                 "and --kora DIR (try kmjob --help)\n");
     return kUsageError;
   }
-  const std::string stubPath = line.stub ? *line.stub : *line.kora + "/src/mtbdos.run";
+  const std::string stubPath = line.stub   ? *line.stub
+                               : line.kora ? *line.kora + "/src/mtbdos.run"
+                                           : StubFromSettings(line);
+  if (stubPath.empty()) {
+    std::fprintf(stderr,
+                 "kmjob: no interpreter is chosen in the settings file; give --stub FILE or "
+                 "--kora DIR\n");
+    return kProjectError;
+  }
   auto project = tpsdk::TpsdkCreateProject(stubPath.c_str());
   if (!project) {
     std::fprintf(stderr, "kmjob: the stub file %s does not exist\n", Printable(stubPath).c_str());

@@ -24,7 +24,7 @@ TEST_F(KmjobTest, ProjectInfoShowsResourcesInOrderAndMessages) {
 
   auto result = Kmjob({"project-info", tpf, "--kora", tree.root().string()});
   EXPECT_EQ(result.status, 0) << result.err;
-  const std::string& out = result.out;
+  const std::string out = result.out;
   EXPECT_NE(out.find("Title\\x1B[2J"), std::string::npos) << out;  // no escape reaches a tty
   EXPECT_NE(out.find("  sub  Local         b.ps -> " + local), std::string::npos) << out;
   EXPECT_NE(
@@ -44,14 +44,18 @@ TEST_F(KmjobTest, ProjectInfoShowsResourcesInOrderAndMessages) {
   EXPECT_NE(result.out.find("ERROR: '" + broken + "' not an XML file"), std::string::npos);
   EXPECT_NE(result.err.find("broken.tpf: the project has errors"), std::string::npos);
 
+  // Without --stub or --kora, the interpreter chosen in the settings file.
+  const std::string ini = File("km.ini", "koraCore=" + tree.root().string() + "\n");
+  EXPECT_EQ(Kmjob({"project-info", tpf, "--settings", ini}).out, out);
+
   struct Usage {
     std::vector<std::string> arguments;
     int status;
     const char* error;
   };
   for (const Usage& u :
-       {Usage{{"project-info", tpf}, 64, "either --stub FILE or --kora DIR"},
-        Usage{{"project-info", tpf, "--stub", "s", "--kora", "k"}, 64, "either"},
+       {Usage{{"project-info", tpf, "--settings", Path("none.ini")}, 1, "no interpreter is chosen"},
+        Usage{{"project-info", tpf, "--stub", "s", "--kora", "k"}, 64, "at most one of"},
         Usage{{"project-info", tpf, "--stub", Path("none.run")}, 1, "none.run does not exist"}}) {
     result = Kmjob(u.arguments);
     EXPECT_EQ(result.status, u.status) << result.err;
