@@ -345,8 +345,13 @@ TEST(TarEngine, HostileEntriesStayInside) {
   EXPECT_EQ(st.st_mode & 07000, 0u);
   EXPECT_EQ(ReadFile(scratch / "outside.txt"), "keep");
 
+  // A cut entry leaves nothing behind, and an old file of its name stays whole.
   EXPECT_EQ(engine.Extract(truncated.string()), Failure(75, "big", "Input/output error"));
   EXPECT_FALSE(fs::exists("big"));
+  km_test::WriteFile("big", "old");
+  EXPECT_EQ(engine.Extract(truncated.string()), Failure(75, "big", "Input/output error"));
+  EXPECT_EQ(ReadFile("big"), "old");
+  EXPECT_EQ(FolderEntries("."), (std::vector<std::string>{"big", "d", "suid", "victim", "x"}));
   EXPECT_EQ(FolderEntries(scratch.path()),
             (std::vector<std::string>{"hostile.tar", "in", "outside.txt", "short.tar"}));
 }

@@ -195,6 +195,7 @@ class TarRun {
   long volumeIndex_ = 0;
   bool overwriteAll_ = false;
   bool stopped_ = false;
+  long temporaryCount_ = 0;
 };
 
 // ---- Creation ----
@@ -496,28 +497,24 @@ void TarRun::ExtractFile(const Header& header, const std::string& bare, bool val
     }
     if (answer == "A") overwriteAll_ = true;
   }
-  // O_NOFOLLOW: a link at the name is replaced, never written through; O_NONBLOCK: a FIFO at
-  // the name fails instead of hanging.
-  const int flags = O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC |
-                    (options_.keepExisting ? O_EXCL : 0);
-  const mode_t mode = header.mode & 0777;
-  platform::UniqueFd fd(open(bare.c_str(), flags, mode));
-  if (!fd && errno == ELOOP && !options_.keepExisting && unlink(bare.c_str()) == 0) {
-    fd.reset(open(bare.c_str(), flags | O_EXCL, mode));
-  }
-  int error = errno;
-  if (fd && (fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))) {
-    error = fd ? EINVAL : errno;
-    fd.reset();
-  }
-  if (!fd) {
-    Fail(9, bare, error);
+  // Written under a private name and renamed over the entry's name once whole: a broken
+  // archive, a full disk or a stop never leaves a cut file, and a file of that name stays as
+  // it was until then. A link at the name is replaced, never written through; anything else
+  // that is not a regular file stays.
+  if (lstat(bare.c_str(), &st) == 0 &&
+      (options_.keepExisting || !(S_ISREG(st.st_mode) || S_ISLNK(st.st_mode)))) {
+    Fail(9, bare, options_.keepExisting ? EEXIST : S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
     SkipData(header);
     return;
   }
-  // An existing file keeps its mode through O_TRUNC; special bits must not survive.
-  if ((st.st_mode & 07000) != 0 && fchmod(fd.get(), st.st_mode & 0777) != 0) {
+  const std::string temporary =
+      ".km_untar_" + std::to_string(getpid()) + "_" + std::to_string(++temporaryCount_);
+  platform::UniqueFd fd(open(
+      temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, header.mode & 0777));
+  if (!fd) {
     Fail(9, bare, errno);
+    SkipData(header);
+    return;
   }
 
   ArchiveStatus& status = engine_.Status();
@@ -565,9 +562,12 @@ void TarRun::ExtractFile(const Header& header, const std::string& bare, bool val
     Fail(11, bare, errno);
     complete = false;
   }
-  // A file cut short by a broken archive, a full disk or a stop is not left looking whole.
+  if (complete && rename(temporary.c_str(), bare.c_str()) != 0) {
+    Fail(9, bare, errno);
+    complete = false;
+  }
   if (!complete) {
-    unlink(bare.c_str());
+    unlink(temporary.c_str());
     if (validation) engine_.SetFoundProjectFile("");
   }
 }
