@@ -4,8 +4,10 @@
 
 #include <string>
 
+#include "env_override.h"
 #include "file_io.h"
 #include "scratch_folder.h"
+#include "tpsdk/tpsdk.h"
 
 namespace {
 
@@ -71,6 +73,42 @@ TEST(ArchiveEngine, EmptyHooksRestoreTheDefaults) {
   EXPECT_EQ(engine.CallProgress(), 0);
   EXPECT_EQ(engine.CallVolumeHook(), 0);
   EXPECT_EQ(engine.AskOverwrite("x"), "Y");
+}
+
+// The project type of a container, from its project file alone, in a private folder that is
+// removed again.
+TEST(ArchiveEngine, ProjectTypeOfContainer) {
+  const km_test::ScratchFolder scratch("km_archive");
+  const km_test::EnvOverride tmp("TMPDIR", (scratch / "tmp").string());
+  std::filesystem::create_directories(scratch / "tmp");
+  const std::string tpf = scratch.File("src/p.tpf", "<PROJECT_TYPE>PDF</PROJECT_TYPE>").string();
+  const std::string resource = scratch.File("src/r.ps", "%!").string();
+  struct Case {
+    bool tar;
+    std::vector<std::string> files;
+    int type;
+    const char* message;
+  };
+  const Case cases[] = {
+      {false, {tpf, resource}, 2, ""},
+      {true, {resource, tpf}, 2, ""},
+      {false, {resource}, -1, "ERROR (Minizip): No .tpf file found in archive"},
+      {true, {resource}, -1, "Could not find a file with .tpf extension in archive"},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    ArchiveEngine engine;
+    engine.SetTarFormat(c.tar);
+    const std::string container = (scratch / ("c" + std::to_string(n++) + ".tpc")).string();
+    ASSERT_EQ(engine.Create(container, c.files), "");
+    std::string message;
+    EXPECT_EQ(tpsdk::TpsdkProjectTypeOfContainer(message, container.c_str()), c.type) << n;
+    EXPECT_EQ(message.find(c.message), 0u) << message;
+    EXPECT_TRUE(km_test::FolderEntries(scratch / "tmp").empty());
+  }
+  std::string message;
+  EXPECT_EQ(tpsdk::TpsdkProjectTypeOfContainer(message, (scratch / "none.tpc").c_str()), -1);
+  EXPECT_EQ(message, "Could not open file '" + (scratch / "none.tpc").string() + "'");
 }
 
 }  // namespace

@@ -19,6 +19,16 @@ std::unique_ptr<Project> TpsdkCreateProject(const char* stubFilePath);
 // (then message holds "Could not open file '<path>'").
 int TpsdkProjectTypeOfFile(std::string& message, const char* projectFilePath);
 
+// Project type of a container's project file, extracted alone into a private temporary folder
+// (removed again); -1 on any failure, with the reason in message.
+int TpsdkProjectTypeOfContainer(std::string& message, const char* containerPath);
+
+// Extracts the container's project file into folder (which the caller made and removes); the
+// archive engine's error text in error, the extracted file's path in projectFile (empty when
+// none was found).
+void ExtractProjectFileTo(std::string& error, std::string& projectFile, const std::string& folder,
+                          const std::string& containerPath);
+
 // Deletes the regular files directly in the folder (made writable first); folders, and what
 // links point to, stay. 0 when the last deletion succeeded (or there was nothing), else -1.
 int TpsdkClearFolder(const char* folder);
