@@ -154,6 +154,21 @@ TEST_F(ProjectTest, PrivateDataAndEntries) {
   EXPECT_EQ(project->GetProjectFilePath(), (tree.ScopeFolder(kScopeLocal) / "P.tpf").string());
 }
 
+TEST(ProjectFiles, VolumeNames) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"/d/proj.tpc", "/d/proj_000001_000000.tpv"},
+      {"/d/proj_000002_000003.tpv", "/d/proj_000001_000000.tpv"},
+      {"/d.x/proj", "/d.x/proj_000001_000000.tpv"},
+      {"proj.tpc", "./proj_000001_000000.tpv"},
+  };
+  for (const auto& [container, firstVolume] : cases) {
+    Project project;
+    project.SetVolumeNames(container);
+    project.GetArchiveEngine().MakeVolumeName(0);
+    EXPECT_EQ(project.GetArchiveEngine().GetFullVolumeName(), firstVolume) << container;
+  }
+}
+
 TEST(ProjectFiles, TypeOfFileAndClearFolder) {
   km_test::ScratchFolder folder("tpsdk");
   struct Case {

@@ -52,7 +52,7 @@ void Project::Reset() {
   for (std::string& path : tpfProjectPath_) path.clear();
   encoding_ = "ISO-8859-1";
   archiveOption_ = 0;
-  log_.Clear();
+  ClearMessages();
 }
 
 ProjectElement* Project::GetElement(std::size_t index) const {
@@ -151,6 +151,23 @@ std::string Project::GetArchiveEntryName(std::size_t index) const {
 std::string Project::GetArchiveEntryPath(std::size_t index) const {
   if (index == 0) return projectFilePath_;
   return index <= elements_.size() ? elements_[index - 1]->GetLocalPath() : std::string();
+}
+
+void Project::SetVolumeNames(const std::string& containerPath) {
+  platform::TextObject folder, name;
+  platform::FolderOf(folder, platform::TextObject(containerPath.c_str()));
+  platform::FileNameOf(name, containerPath.c_str());
+  std::string base(name.view());
+  // "_xxxxxx_yyyyyy.tpv": the volume number and count behind the base name.
+  constexpr std::size_t kVolumeSuffix = 18;
+  if (base.find(".tpv") != std::string::npos && base.size() >= kVolumeSuffix) {
+    base.resize(base.size() - kVolumeSuffix);
+  } else if (const std::size_t dot = base.rfind('.'); dot != std::string::npos) {
+    base.resize(dot);
+  }
+  // A bare container name has its volumes beside it, not in the root folder.
+  archiveTool_.SetNameParts(folder.isEmpty() ? std::string_view(".") : folder.view(), base, "/",
+                            ".tpv");
 }
 
 }  // namespace tpsdk

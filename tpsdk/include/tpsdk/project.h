@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "archive_engine.h"
 #include "tpsdk/key_value_pair.h"
 #include "tpsdk/message_log.h"
 #include "tpsdk/modification_record.h"
@@ -191,7 +192,10 @@ class Project {
   void DeriveScopeDirectories(bool byOrder);
   static int ProjectTypeFromName(std::string_view name);  // exact, case counts; -1
   static std::string_view ProjectTypeName(int type);      // "" outside 0..3
-  void ClearMessages() { log_.Clear(); }
+  void ClearMessages() {
+    log_.Clear();
+    archiveTool_.Reset();
+  }
   int ParseProjectFile(const char* path);
   // The reading steps after the file was read into memory (path only names it in messages).
   int ParseProjectText(const char* path, std::string_view text);
@@ -232,6 +236,10 @@ class Project {
   std::size_t GetArchiveEntryCount() const { return elements_.size() + 1; }
   std::string GetArchiveEntryName(std::size_t index) const;
   std::string GetArchiveEntryPath(std::size_t index) const;
+  // Names the volumes of a container path for the archive engine: the base name without its
+  // extension, or without its volume suffix when the path names a volume already.
+  void SetVolumeNames(const std::string& containerPath);
+  ArchiveEngine& GetArchiveEngine() { return archiveTool_; }
   int GetOption1() const { return option1_; }
   void SetOption1(int value) { option1_ = value; }
   int GetOption2() const { return option2_; }
@@ -311,6 +319,7 @@ class Project {
   } deferredLinks_;
   std::string encoding_ = "ISO-8859-1";
   int archiveOption_ = 0;
+  ArchiveEngine archiveTool_;
   bool loaded_ = false;
   std::uintptr_t userData_ = 0;
 };
