@@ -1,6 +1,7 @@
 #include "process.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <stdlib.h>
@@ -118,6 +119,15 @@ ProcessResult RunInChild(const std::function<std::string()>& body, const Process
     }
     return 0;
   });
+}
+
+std::string RunTool(const std::string& program, const std::vector<std::string>& arguments,
+                    const std::filesystem::path& cwd, int expectedStatus) {
+  ProcessOptions options;
+  options.workingDirectory = cwd;
+  const ProcessResult result = RunProgram(program, arguments, options);
+  EXPECT_EQ(result.status, expectedStatus) << program << ": " << result.out << result.err;
+  return result.out + result.err;
 }
 
 }  // namespace km_test

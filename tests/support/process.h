@@ -31,6 +31,11 @@ struct ProcessResult {
 ProcessResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
                          const ProcessOptions& options = {});
 
+// Runs a system tool in cwd, expecting its exit status (a test failure otherwise); returns what
+// it printed on both streams.
+std::string RunTool(const std::string& program, const std::vector<std::string>& arguments,
+                    const std::filesystem::path& cwd = {}, int expectedStatus = 0);
+
 // Runs body in a forked child under the options; what body returns comes back as out.
 ProcessResult RunInChild(const std::function<std::string()>& body,
                          const ProcessOptions& options = {});

@@ -91,13 +91,6 @@ std::string Archive(const std::vector<Entry>& entries) {
   return out;
 }
 
-void Tar(const std::string& program, const std::vector<std::string>& args, const fs::path& cwd) {
-  km_test::ProcessOptions options;
-  options.workingDirectory = cwd;
-  const auto result = km_test::RunProgram(program, args, options);
-  ASSERT_EQ(result.status, 0) << program << ": " << result.err;
-}
-
 fs::path Folder(const fs::path& path) {
   fs::create_directories(path);
   return path;
@@ -142,7 +135,7 @@ TEST(TarEngine, RoundTripAgreesWithGnuTar) {
   const auto listed = km_test::RunProgram("tar", {"-tf", archive});
   EXPECT_EQ(km_test::Lines(listed.out),
             (std::vector<std::string>{"a.ps", "b.dat", "big.bin", n99}));
-  Tar("tar", {"-xf", archive}, Folder(scratch / "gnu"));
+  km_test::RunTool("tar", {"-xf", archive}, Folder(scratch / "gnu"));
   fs::current_path(Folder(scratch / "ours"));
   EXPECT_EQ(engine.Extract(archive), "");
   for (const char* folder : {"gnu", "ours"}) {
@@ -168,7 +161,7 @@ TEST(TarEngine, ReadsArchivesOfOtherTools) {
     const std::string archive = (scratch / ("made" + std::to_string(i) + ".tar")).string();
     std::vector<std::string> args = tools[i].second;
     args.insert(args.end(), {archive, "sub", "y.tpf"});
-    Tar(tools[i].first, args, scratch / "src");
+    km_test::RunTool(tools[i].first, args, scratch / "src");
     fs::current_path(Folder(scratch / ("out" + std::to_string(i))));
     ArchiveEngine engine;
     EXPECT_EQ(engine.Extract(archive), "") << tools[i].first << " " << args[0];
@@ -243,7 +236,7 @@ TEST(TarEngine, ThreeVolumes) {
   }
   EXPECT_EQ(FolderEntries(volumes).size(), 3u);
   const auto whole = scratch.File("joined.tar", joined);
-  Tar("tar", {"-xf", whole.string()}, Folder(scratch / "out"));
+  km_test::RunTool("tar", {"-xf", whole.string()}, Folder(scratch / "out"));
   EXPECT_EQ(ReadFile(scratch / "out/data.bin"), data);
 }
 

