@@ -58,7 +58,9 @@ bool CopyFlushed(const char* source, const char* target) {
   if (!in.valid()) return false;
   struct stat st {};
   if (fstat(in.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-  UniqueFd out(open(target, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, st.st_mode & 07777));
+  // Never setuid, setgid or sticky: the copy may come from another machine's archive.
+  UniqueFd out(
+      open(target, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, st.st_mode & 0777));
   if (!out.valid()) return false;
   std::vector<char> chunk(1 << 16);
   for (;;) {
@@ -146,11 +148,20 @@ bool FindFirst(TextObject& target, const char* pattern) {
   return found;
 }
 
+// The copy is made beside the target and renamed over it only when whole: a full disk or a
+// broken source never leaves the old target cut short.
 bool CopyFileTo(const TextObject& source, const TextObject& target) {
-  std::error_code error;
-  return std::filesystem::copy_file(source.cstr(), target.cstr(),
-                                    std::filesystem::copy_options::overwrite_existing, error) &&
-         !error;
+  if (source.isEmpty() || target.isEmpty()) return false;
+  TextObject staging;
+  staging.format("%s.%d.copying", target.cstr(), static_cast<int>(getpid()));
+  if (!CopyFlushed(source.cstr(), staging.cstr()) || rename(staging.cstr(), target.cstr()) != 0) {
+    const int error = errno;
+    unlink(staging.cstr());
+    errno = error;
+    return false;
+  }
+  SyncFolderOf(target.cstr());
+  return true;
 }
 
 // Replaces an existing target. Across file systems the file is copied beside the target,

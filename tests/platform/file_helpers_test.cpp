@@ -123,6 +123,19 @@ TEST_F(FileHelpers, CopyRemoveAndExists) {
   EXPECT_EQ(ReadFile("dst"), binary);
   EXPECT_FALSE(platform::CopyFileTo(TextObject("none"), TextObject("dst")));
   EXPECT_FALSE(platform::CopyFileTo(TextObject("src"), TextObject("no/dst")));
+  // A link at the target is replaced, never written through; special bits are not copied; a
+  // failed copy leaves the old target and no staging file.
+  WriteFile("outside", "keep");
+  fs::create_symlink("outside", "link");
+  chmod("src", 04755);
+  EXPECT_TRUE(platform::CopyFileTo(TextObject("src"), TextObject("link")));
+  EXPECT_EQ(ReadFile("outside"), "keep");
+  EXPECT_FALSE(fs::is_symlink("link"));
+  EXPECT_EQ(fs::status("link").permissions(), fs::perms(0755));
+  fs::create_directory("folder");
+  EXPECT_FALSE(platform::CopyFileTo(TextObject("folder"), TextObject("dst")));
+  EXPECT_EQ(ReadFile("dst"), binary);
+  EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 5);
 
   fs::create_directory("d");
   EXPECT_TRUE(platform::Exists("src"));

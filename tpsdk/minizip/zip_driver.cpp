@@ -26,8 +26,9 @@
 namespace tpsdk {
 namespace {
 
-constexpr std::size_t kCreateBlock = 16384;
-constexpr std::size_t kExtractBlock = 8192;
+// Large enough that reading and writing cost few system calls, small enough to stay in cache.
+constexpr std::size_t kCreateBlock = 256 * 1024;
+constexpr std::size_t kExtractBlock = 256 * 1024;
 
 bool IsOption(const std::string& arg) {
   return !arg.empty() && arg[0] == '-';

@@ -16,7 +16,9 @@ constexpr std::array<std::string_view, 4> kTypeNames = {"KORA", "PS", "PDF", "PP
 
 }  // namespace
 
-Project::Project() = default;
+Project::Project() {
+  InstallArchiveHooks();
+}
 Project::~Project() = default;
 
 std::unique_ptr<Project> TpsdkCreateProject(const char* stubFilePath) {
@@ -52,6 +54,7 @@ void Project::Reset() {
   for (std::string& path : tpfProjectPath_) path.clear();
   encoding_ = "ISO-8859-1";
   archiveOption_ = 0;
+  cancelRequested_ = false;
   ClearMessages();
 }
 
@@ -88,8 +91,7 @@ void Project::ExportProjectFileName() {
     platform::GetCwd(folder);
     projectFilePath_ = std::string(folder.view()) + "/" + name;
   } else {
-    ResolveLocal(projectFilePath_, name, true);
-    if (projectFilePath_.empty()) ResolveLocal(projectFilePath_, name, false);
+    projectFilePath_ = PlaceOf(kScopeLocal, name);
   }
   loaded_ = true;
 }

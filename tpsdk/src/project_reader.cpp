@@ -378,13 +378,7 @@ std::unique_ptr<ProjectElement> Project::ParseResourceTag(ProjectFileScanner& to
     AppendMissing(missingFields, "'JobTicketOrder/JobTicketID='");
   }
 
-  using Resolver = void (Project::*)(std::string&, std::string_view, bool) const;
-  const Resolver resolve = scopeNumber == kScopeFolder   ? &Project::ResolveFolder
-                           : scopeNumber == kScopeGlobal ? &Project::ResolveGlobal
-                                                         : &Project::ResolveLocal;
-  std::string localPath;
-  (this->*resolve)(localPath, name, true);
-  if (localPath.empty()) (this->*resolve)(localPath, name, false);
+  const std::string localPath = PlaceOf(scopeNumber, name);
 
   element->SetName(name.c_str());
   element->SetLocalPath(localPath.c_str());

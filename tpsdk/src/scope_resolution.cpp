@@ -109,6 +109,17 @@ void Project::ResolveGlobal(std::string& target, std::string_view fileName, bool
   ResolveIn(GetGlobalDirectories(false), target, fileName, mustExist);
 }
 
+std::string Project::PlaceOf(int scope, std::string_view fileName) const {
+  using Resolver = void (Project::*)(std::string&, std::string_view, bool) const;
+  const Resolver resolve = scope == kScopeFolder   ? &Project::ResolveFolder
+                           : scope == kScopeGlobal ? &Project::ResolveGlobal
+                                                   : &Project::ResolveLocal;
+  std::string target;
+  (this->*resolve)(target, fileName, true);
+  if (target.empty()) (this->*resolve)(target, fileName, false);
+  return target;
+}
+
 bool Project::ExistsInLocal(std::string_view name) const {
   std::string path;
   ResolveLocal(path, name, true);

@@ -6,10 +6,12 @@
 //
 // Methods are declared in the order of the project's operation table. Text getters return a
 // text valid until that field changes; text setters copy their argument and store nothing for
-// null. Container operations come with the archive engine.
+// null.
 
 #include <array>
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -46,6 +48,17 @@ struct ProjectInformation {
 };
 
 class ProjectFileScanner;
+class Project;
+
+// The caller's side of the archive engine's hooks, each given the project first.
+// Progress: non-zero asks the running archive operation to stop.
+using ProjectProgressCallback = std::function<int(Project&, const ArchiveStatus&)>;
+// Before the tar writer starts another volume: its short name and folder; non-zero cancels.
+using ProjectQueryCallback =
+    std::function<int(Project&, const std::string& volumeName, const std::string& folder)>;
+// A file that exists already: 0 keeps it, 1 overwrites it, 2 overwrites it and every later one
+// of the same operation.
+using ProjectOverwriteCallback = std::function<int(Project&, const std::string& path)>;
 
 class Project {
  public:
@@ -55,9 +68,22 @@ class Project {
   Project(const Project&) = delete;
   Project& operator=(const Project&) = delete;
 
-  // --- Opening a project file -------------------------------------------------------------
+  // --- Containers ---------------------------------------------------------------------------
+  // Each returns the status mask; a path that does not exist gives 8 and changes nothing.
+  // Extracts the container and loads its project; resources land at their resolved places.
+  int OpenContainer(const char* containerPath);
+  // The same with every resource kept in the Print-and-Forget folder of the stub file.
+  int OpenContainerPrintAndForget(const char* containerPath);
+  // Loads the project from a folder a container was extracted into before, copying (or
+  // moving) its files to their places; removeFolder removes the folder afterwards.
+  int OpenFolder(const char* folderPath, bool move, bool removeFolder);
+  int OpenFolderPrintAndForget(const char* folderPath, bool move, bool removeFolder);
+  // Deletes the files and folder of a project opened for Print-and-Forget.
+  int RemovePrintAndForget();
   // Resets the project and reads the file; the status mask.
   int OpenProjectFile(const char* path);
+  // Writes the project file and every resource's file into a new container.
+  int CreateContainer(const char* containerPath);
 
   // --- Message log ------------------------------------------------------------------------
   int GetStatus() const { return log_.StatusMask(); }
@@ -159,6 +185,9 @@ class Project {
   void ResolveLocal(std::string& target, std::string_view fileName, bool mustExist) const;
   void ResolveFolder(std::string& target, std::string_view fileName, bool mustExist) const;
   void ResolveGlobal(std::string& target, std::string_view fileName, bool mustExist) const;
+  // Where a file of that scope (0 local, 1 folder, 2 global; any other is local) lies, else
+  // where it would go; empty when nowhere.
+  std::string PlaceOf(int scope, std::string_view fileName) const;
   bool ExistsInLocal(std::string_view name) const;
   bool ExistsInFolder(std::string_view name) const;
   bool ExistsInGlobal(std::string_view name) const;
@@ -172,6 +201,13 @@ class Project {
   void SetEncoding(const char* encoding) { SetText(encoding_, encoding); }
   int GetArchiveOption() const { return archiveOption_; }
   void SetArchiveOption(int option) { archiveOption_ = option; }
+  void ResetArchive() { archiveTool_.Reset(); }
+  // Containers are created as tar archives when set, as zip archives otherwise.
+  void SetArchiveFlag(bool tar) { archiveTool_.SetTarFormat(tar); }
+  // Empty callbacks restore the defaults (0, 0 and 1).
+  void SetProgressCallback(ProjectProgressCallback callback);
+  void SetQueryCallback(ProjectQueryCallback callback);
+  void SetOverwriteCallback(ProjectOverwriteCallback callback);
 
   // --- Internal steps, public for the SDK's own parts and their tests -----------------------
   void Reset();
@@ -197,6 +233,14 @@ class Project {
     archiveTool_.Reset();
   }
   int ParseProjectFile(const char* path);
+  // The two container workers: extraction (validateOnly leaves no file behind) and import.
+  int ExtractContainer(const char* containerPath, bool printAndForget, bool validateOnly);
+  int ImportFolder(const char* folderPath, bool printAndForget, bool move, bool removeFolder);
+  // Extracts the project file alone into a private folder and loads it; nothing stays behind.
+  int ValidateContainer(const char* containerPath);
+  // Asks the overwrite callback about a file that exists (2 is remembered for the rest of the
+  // operation); true to overwrite.
+  bool MayOverwrite(const std::string& path);
   // The reading steps after the file was read into memory (path only names it in messages).
   int ParseProjectText(const char* path, std::string_view text);
   // Builds an element from the tokens up to "/>"; missingFields lists absent attributes.
@@ -239,13 +283,22 @@ class Project {
   // Names the volumes of a container path for the archive engine: the base name without its
   // extension, or without its volume suffix when the path names a volume already.
   void SetVolumeNames(const std::string& containerPath);
+  // The container the project works on now; also names its volumes.
+  void SetArchiveName(const char* containerPath);
+  const char* GetArchiveName() const { return archiveName_.c_str(); }
   ArchiveEngine& GetArchiveEngine() { return archiveTool_; }
+  // Extracts entry k of a container where that file belongs: entry 0 beside the project file,
+  // an element into the folder of its scope; the status mask.
+  int ExtractArchiveEntry(const char* containerPath, std::size_t index);
   int GetOption1() const { return option1_; }
   void SetOption1(int value) { option1_ = value; }
   int GetOption2() const { return option2_; }
   void SetOption2(int value) { option2_ = value; }
   double GetOption3() const { return option3_; }
   void SetOption3(double value) { option3_ = value; }
+  // Safe from any thread: the running archive operation stops at its next progress report.
+  bool IsCancelRequested() const { return cancelRequested_; }
+  void CancelArchive() { cancelRequested_ = true; }
 
   // Read-only views for the SDK's parts and tests.
   const std::string& GetStubPaths() const { return stubPaths_; }
@@ -259,6 +312,7 @@ class Project {
   bool IsPrintAndForget() const { return printAndForget_; }
   void SetPrintAndForget(bool on) { printAndForget_ = on; }
   void SetExportToTemporary(bool on) { exportToTemporary_ = on; }
+  bool IsExportToTemporary() const { return exportToTemporary_; }
   const ModificationRecord& GetCurrentModification() const { return currentModification_; }
 
  private:
@@ -276,6 +330,13 @@ class Project {
   // linking would have covered; FinishJobTicketLinks links once, as the last add would have.
   void DeferJobTicketLinks();
   void FinishJobTicketLinks();
+  void InstallArchiveHooks();
+  // Forgets the answers and the folder of the previous archive operation.
+  void BeginArchiveOperation();
+  void PlaceExtractedResources(const std::string& projectFolder);
+  void WriteArchive(const std::string& container, const std::vector<std::string>& files);
+  // Appends the engine's error text to the log as one ERROR message; true when there was one.
+  bool ReportEngineError();
 
   std::string projectFilePath_;
   std::string tpfVersion_;
@@ -319,7 +380,15 @@ class Project {
   } deferredLinks_;
   std::string encoding_ = "ISO-8859-1";
   int archiveOption_ = 0;
+  std::atomic<bool> cancelRequested_ = false;
   ArchiveEngine archiveTool_;
+  std::string archiveName_;
+  ProjectProgressCallback progressCallback_;
+  ProjectQueryCallback queryCallback_;
+  ProjectOverwriteCallback overwriteCallback_;
+  bool overwriteAll_ = false;           // a "2" answer, for the rest of one operation
+  std::vector<std::string> keptFiles_;  // names the running extraction was told to keep
+  std::string extractFolder_;           // where the running extraction writes
   bool loaded_ = false;
   std::uintptr_t userData_ = 0;
 };

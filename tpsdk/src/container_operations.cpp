@@ -1,0 +1,519 @@
+// Opening, importing, creating and removing containers. The archive engine works relative to
+// the current directory, so every change of it, and every search of a folder, happens under the
+// process lock; the file work around the archive is done here.
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <mutex>
+#include <string>
+
+#include "platform/current_directory.h"
+#include "platform/file_helpers.h"
+#include "platform/path_parts.h"
+#include "platform/process_lock.h"
+#include "platform/temp_name.h"
+#include "tpsdk/message_catalogue.h"
+#include "tpsdk/project.h"
+#include "tpsdk/tpsdk.h"
+
+namespace tpsdk {
+
+namespace {
+
+// Archive operations run in another directory: a relative path must be fixed first, while
+// the directory cannot change under us.
+std::string AbsolutePath(const char* path) {
+  const std::lock_guard lock(platform::FileLayerLock());
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+  return error ? std::string(path) : absolute.string();
+}
+
+std::string Join(std::string_view folder, std::string_view name) {
+  std::string path(folder);
+  path += '/';
+  path += name;
+  return path;
+}
+
+std::string FolderOfPath(const std::string& path) {
+  platform::TextObject folder;
+  platform::FolderOf(folder, platform::TextObject(path.c_str()));
+  return std::string(folder.view());
+}
+
+std::string FileNameOfPath(const std::string& path) {
+  platform::TextObject name;
+  platform::FileNameOf(name, path.c_str());
+  return std::string(name.view());
+}
+
+// The first project file in a folder; empty when there is none.
+std::string FindProjectFile(const std::string& folder) {
+  const std::lock_guard lock(platform::FileLayerLock());
+  platform::TextObject name;
+  if (!platform::FindFirst(name, Join(folder, "*.tpf").c_str())) return {};
+  return Join(folder, name.view());
+}
+
+// Only a regular file's own bits change: a link's target may lie anywhere.
+void MakeWritable(const std::string& path) {
+  struct stat info {};
+  if (lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) chmod(path.c_str(), 0600);
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  if (a == b) return true;
+  std::error_code error;
+  return std::filesystem::equivalent(a, b, error) && !error;
+}
+
+// Copy or move; the folders of the target are made first, a fresh workstation has none yet.
+bool Transfer(const std::string& source, const std::string& target, bool move) {
+  if (!platform::MakeDirPath(target.c_str())) return false;
+  const platform::TextObject from(source.c_str()), to(target.c_str());
+  return move ? platform::MoveFileTo(from, to) : platform::CopyFileTo(from, to);
+}
+
+// What the zip writer will name the archive: a name without a dot gets the container suffix.
+std::string ZipArchiveName(const std::string& path) {
+  return path.empty() || path.find('.') == std::string::npos ? path + ".tpc" : path;
+}
+
+}  // namespace
+
+// --- Callbacks ---------------------------------------------------------------------------------
+
+void Project::InstallArchiveHooks() {
+  // Any stop request becomes a cancellation: a stopped operation must never look finished.
+  archiveTool_.SetProgressHook([this](ArchiveEngine& engine) {
+    const bool stop =
+        cancelRequested_ || (progressCallback_ && progressCallback_(*this, engine.Status()) != 0);
+    if (!stop) return 0;
+    if (!engine.IsCancelled()) engine.Cancel();
+    return 1;
+  });
+  archiveTool_.SetVolumeHook(
+      [this](ArchiveEngine& engine, const std::string& volumeName, const std::string& folder) {
+        if (!queryCallback_ || queryCallback_(*this, volumeName, folder) == 0) return 0;
+        if (!engine.IsCancelled()) engine.Cancel();
+        return 1;
+      });
+  archiveTool_.SetOverwriteHook([this](ArchiveEngine&, const std::string& fileName) {
+    const std::string path = extractFolder_.empty() ? fileName : Join(extractFolder_, fileName);
+    if (MayOverwrite(path)) return std::string(overwriteAll_ ? "A" : "Y");
+    keptFiles_.push_back(fileName);
+    return std::string("N");
+  });
+}
+
+void Project::SetProgressCallback(ProjectProgressCallback callback) {
+  progressCallback_ = std::move(callback);
+}
+
+void Project::SetQueryCallback(ProjectQueryCallback callback) {
+  queryCallback_ = std::move(callback);
+}
+
+void Project::SetOverwriteCallback(ProjectOverwriteCallback callback) {
+  overwriteCallback_ = std::move(callback);
+}
+
+bool Project::MayOverwrite(const std::string& path) {
+  if (overwriteAll_ || !overwriteCallback_) return true;
+  switch (overwriteCallback_(*this, path)) {
+    case 1:
+      return true;
+    case 2:
+      overwriteAll_ = true;
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool Project::ReportEngineError() {
+  if (!archiveTool_.HasError()) return false;
+  log_.AppendEngineMessage(archiveTool_.ErrorTemplate(), archiveTool_.ErrorText());
+  return true;
+}
+
+void Project::SetArchiveName(const char* containerPath) {
+  SetText(archiveName_, containerPath);
+  SetVolumeNames(archiveName_);
+}
+
+void Project::BeginArchiveOperation() {
+  overwriteAll_ = false;
+  keptFiles_.clear();
+  extractFolder_.clear();
+}
+
+// --- Opening ------------------------------------------------------------------------------------
+
+int Project::OpenContainer(const char* containerPath) {
+  return ExtractContainer(containerPath, false, false);
+}
+
+int Project::OpenContainerPrintAndForget(const char* containerPath) {
+  if (!containerPath || !platform::Exists(containerPath)) {
+    Log(kError, msg::kCouldNotOpenFile, {containerPath});
+    return kError;
+  }
+  if (printAndForgetPath_.empty()) {
+    Log(kError, msg::kPafNotSpecified);
+    return GetStatusMask();
+  }
+  return ExtractContainer(containerPath, true, false);
+}
+
+int Project::OpenFolder(const char* folderPath, bool move, bool removeFolder) {
+  return ImportFolder(folderPath, false, move, removeFolder);
+}
+
+int Project::OpenFolderPrintAndForget(const char* folderPath, bool move, bool removeFolder) {
+  return ImportFolder(folderPath, true, move, removeFolder);
+}
+
+int Project::ValidateContainer(const char* containerPath) {
+  return ExtractContainer(containerPath, false, true);
+}
+
+int Project::ExtractContainer(const char* containerPath, bool printAndForget, bool validateOnly) {
+  if (!containerPath || !platform::Exists(containerPath)) {
+    Log(kError, msg::kCouldNotOpenFile, {containerPath});
+    return kError;
+  }
+  Reset();
+  printAndForget_ = printAndForget;
+  BeginArchiveOperation();
+  const std::string container = AbsolutePath(containerPath);
+
+  platform::TextObject tempName;
+  std::string tempFolder;
+  if (platform::MakeTempName(tempName, "_x")) tempFolder = tempName.view();
+  if (tempFolder.empty() || !platform::MakeDir(tempFolder.c_str())) {
+    Log(kError, msg::kCouldNotCreateTempDir, {tempFolder});
+    tempFolder.clear();  // not ours: never cleared or removed
+  }
+  if (!log_.HasError()) {
+    const platform::CurrentDirectoryBracket inTemp(tempFolder);
+    if (!inTemp.entered()) {
+      Log(kError, msg::kCouldNotCreateTempDir, {tempFolder});
+    } else {
+      SetArchiveName(container.c_str());
+      archiveTool_.Validate(container);
+      ReportEngineError();
+    }
+  }
+  std::string tempProjectFile;
+  if (!log_.HasError()) {
+    tempProjectFile = FindProjectFile(tempFolder);
+    if (tempProjectFile.empty()) {
+      Log(kError, msg::kNoTpfInArchive, {containerPath});
+    } else {
+      SetProjectFilePath(tempProjectFile.c_str());
+    }
+  }
+  if (!log_.HasError()) ParseProjectFile(tempProjectFile.c_str());
+
+  if (!tempProjectFile.empty()) {
+    const std::string target = PlaceOf(kScopeLocal, FileNameOfPath(tempProjectFile));
+    projectFilePath_ = target;
+    loaded_ = true;
+    // A project file that did not load is not installed over anything.
+    if (!validateOnly && !log_.HasError()) {
+      if (target.empty() || !platform::MakeDirPath(target.c_str())) {
+        Log(kError, msg::kCouldNotCreateDir, {platform::FolderOfFile(target)});
+      } else if (!SameFile(tempProjectFile, target) &&
+                 !platform::CopyFileTo(platform::TextObject(tempProjectFile.c_str()),
+                                       platform::TextObject(target.c_str()))) {
+        Log(kError, msg::kCouldNotCreateFile, {target, std::strerror(errno)});
+      }
+    }
+  }
+  if (!tempFolder.empty()) {
+    TpsdkClearFolder(tempFolder.c_str());
+    platform::RemoveDir(tempFolder.c_str());
+  }
+  if (validateOnly || log_.HasError()) return GetStatusMask();
+
+  const std::string projectFolder = FolderOfPath(projectFilePath_);
+  {
+    const platform::CurrentDirectoryBracket inProject(projectFolder);
+    if (!inProject.entered()) {
+      Log(kError, msg::kCouldNotOpenFile, {projectFolder});
+      return GetStatusMask();
+    }
+    extractFolder_ = projectFolder;
+    archiveTool_.Extract(container);
+    extractFolder_.clear();
+    if (ReportEngineError()) return GetStatusMask();
+  }
+  PlaceExtractedResources(projectFolder);
+  return GetStatusMask();
+}
+
+// Every file of the container now lies in the project file's folder; shared resources move on
+// to the folders of their scopes.
+void Project::PlaceExtractedResources(const std::string& projectFolder) {
+  for (const std::unique_ptr<ProjectElement>& element : elements_) {
+    const std::string name = element->GetName();
+    const std::string extracted = Join(projectFolder, name);
+    const int scope = element->GetScope();
+    const std::string target = PlaceOf(scope, name);
+    if (target.empty()) continue;
+    if (printAndForget_) MakeWritable(target);
+    const bool shared = scope == kScopeFolder || scope == kScopeGlobal;
+    // A file the operator kept in the project folder is not the container's: leave it alone.
+    if (shared && std::find(keptFiles_.begin(), keptFiles_.end(), name) != keptFiles_.end()) {
+      continue;
+    }
+    const bool vacant = !platform::Exists(target.c_str()) || SameFile(target, extracted);
+    const bool place = vacant || MayOverwrite(target);
+    if (!shared) {
+      if (place && vacant) element->SetLocalPath(target.c_str());
+      continue;
+    }
+    bool keepExtracted = false;
+    if (place && !SameFile(target, extracted)) {
+      if (Transfer(extracted, target, false)) {
+        element->SetLocalPath(target.c_str());
+      } else {
+        Log(kError, msg::kCouldNotCreateFile, {target, std::strerror(errno)});
+        keepExtracted = true;
+      }
+    }
+    if (!keepExtracted && !SameFile(target, extracted)) {
+      platform::RemoveFile(platform::TextObject(extracted.c_str()));
+    }
+  }
+}
+
+int Project::ImportFolder(const char* folderPath, bool printAndForget, bool move,
+                          bool removeFolder) {
+  if (!folderPath || !platform::Exists(folderPath)) {
+    Log(kError, msg::kCouldNotOpenFile, {folderPath});
+    return kError;
+  }
+  // Messages of an earlier operation must not block this one.
+  ClearMessages();
+  if (printAndForgetPath_.empty()) Log(kError, msg::kPafNotSpecified);
+  if (log_.HasError()) return GetStatusMask();
+  Reset();
+  printAndForget_ = printAndForget;
+  BeginArchiveOperation();
+
+  const std::string folder = folderPath;
+  const std::string found = FindProjectFile(folder);
+  if (found.empty()) {
+    Log(kError, msg::kNoTpfInArchive, {folderPath});
+    return GetStatusMask();
+  }
+  SetProjectFilePath(found.c_str());
+  ParseProjectFile(found.c_str());
+  if (log_.HasError()) return GetStatusMask();
+
+  const std::string target = PlaceOf(kScopeLocal, FileNameOfPath(found));
+  projectFilePath_ = target;
+  loaded_ = true;
+  if (target.empty() || (!SameFile(found, target) && !Transfer(found, target, move))) {
+    Log(kError, msg::kCouldNotCreateFile, {found, std::strerror(errno)});
+    return GetStatusMask();
+  }
+
+  const std::string projectFolder = FolderOfPath(projectFilePath_);
+  for (const std::unique_ptr<ProjectElement>& element : elements_) {
+    const std::string resourceName = element->GetName();
+    if (printAndForget_) element->SetLocalPath(Join(projectFolder, resourceName).c_str());
+    const std::string resourceTarget = element->GetLocalPath();
+    const std::string source = Join(folder, resourceName);
+    if (!platform::Exists(source.c_str())) {
+      Log(kError, msg::kCouldNotOpenFile, {source});
+      break;
+    }
+    if (resourceTarget.empty() || SameFile(source, resourceTarget)) continue;
+    if (platform::Exists(resourceTarget.c_str()) && !MayOverwrite(resourceTarget)) continue;
+    if (!Transfer(source, resourceTarget, move)) {
+      Log(kError, msg::kCouldNotCreateFile, {source, std::strerror(errno)});
+      break;
+    }
+  }
+  if (!log_.HasError() && removeFolder) {
+    TpsdkClearFolder(folderPath);
+    if (!platform::RemoveDir(folderPath)) Log(kError, msg::kDirNotRemoved, {folderPath});
+  }
+  return GetStatusMask();
+}
+
+// --- Removing ------------------------------------------------------------------------------------
+
+int Project::RemovePrintAndForget() {
+  ClearMessages();
+  if (!printAndForget_) Log(kError, msg::kRemovalOnlyPaf);
+  if (printAndForgetPath_.empty()) Log(kError, msg::kPafNotSpecified);
+  if (log_.HasError()) return GetStatusMask();
+
+  std::string folder, parent;
+  for (const std::unique_ptr<ProjectElement>& element : elements_) {
+    if (element->GetScope() != kScopeLocal) {
+      Log(kError, msg::kNotLocalScope, {element->GetName()});
+      break;
+    }
+    const std::string path = element->GetLocalPath();
+    if (!platform::Exists(path.c_str())) continue;
+    if (folder.empty()) {
+      folder = FolderOfPath(path);
+      parent = FolderOfPath(folder);
+    }
+    MakeWritable(path);
+    if (!platform::RemoveFile(platform::TextObject(path.c_str()))) {
+      Log(kError, msg::kFileNotRemoved, {path});
+    }
+  }
+  if (!log_.HasError()) {
+    MakeWritable(projectFilePath_);
+    if (!platform::RemoveFile(platform::TextObject(projectFilePath_.c_str()))) {
+      Log(kError, msg::kFileNotRemoved, {projectFilePath_});
+    }
+  }
+  if (log_.HasError()) return GetStatusMask();
+  if (folder.empty() || !platform::Exists(folder.c_str())) {
+    Log(kError, msg::kDirNotLocated, {folder});
+  } else {
+    TpsdkClearFolder(folder.c_str());
+    if (platform::RemoveDir(folder.c_str())) {
+      platform::RemoveDir(parent.c_str());
+    } else {
+      Log(kError, msg::kDirNotRemoved, {folder});
+    }
+  }
+  return GetStatusMask();
+}
+
+// --- Creating ------------------------------------------------------------------------------------
+
+int Project::CreateContainer(const char* containerPath) {
+  ClearMessages();
+  BeginArchiveOperation();
+  if (!containerPath || !*containerPath) {
+    Log(kError, msg::kCouldNotOpenFile, {containerPath});
+    return GetStatusMask();
+  }
+  // A project file written only for the container goes to a private folder: the current one
+  // may hold a file of that name, and the folder is removed again afterwards.
+  std::string exportFolder;
+  if (projectFilePath_.empty() || exportToTemporary_) {
+    exportToTemporary_ = true;
+    platform::TextObject folder;
+    if (!platform::MakeTempDir(folder)) {
+      Log(kError, msg::kCouldNotCreateTempDir, {folder});
+      return GetStatusMask();
+    }
+    exportFolder = folder.view();
+    const platform::CurrentDirectoryBracket inFolder(exportFolder);
+    if (inFolder.entered())
+      ExportProjectFileName();
+    else
+      Log(kError, msg::kCouldNotCreateTempDir, {exportFolder});
+  }
+  std::vector<std::string> files;
+  if (GetStatusMask() == 0) {
+    WriteProjectFile(projectFilePath_.c_str());
+    files.push_back(projectFilePath_);
+    if (!platform::Exists(projectFilePath_.c_str())) {
+      Log(kError, msg::kCouldNotOpenFile, {projectFilePath_});
+    }
+  }
+  if (!log_.HasError()) {
+    for (const std::unique_ptr<ProjectElement>& element : elements_) {
+      const std::string path = element->GetLocalPath();
+      if (!platform::Exists(path.c_str())) {
+        Log(kError, msg::kCouldNotOpenFile, {path});
+        break;
+      }
+      files.push_back(path);
+    }
+  }
+  if (!log_.HasError()) {
+    // The suffix rule looks at the name as given, not at the folders an absolute path adds.
+    const std::string given =
+        archiveTool_.GetTarFormat() ? std::string(containerPath) : ZipArchiveName(containerPath);
+    WriteArchive(AbsolutePath(given.c_str()), files);
+  }
+  if (!exportFolder.empty()) {
+    TpsdkClearFolder(exportFolder.c_str());
+    platform::RemoveDir(exportFolder.c_str());
+  }
+  return GetStatusMask();
+}
+
+// The archive is written under a private name and takes the container's name only when whole:
+// a failed or cancelled run leaves an older container of that name as it was. Volumes are
+// written under their own names; a failed run removes those it made.
+void Project::WriteArchive(const std::string& container, const std::vector<std::string>& files) {
+  const std::lock_guard lock(platform::FileLayerLock());
+  SetArchiveName(container.c_str());
+  const bool volumes = archiveTool_.GetTarFormat() && archiveTool_.GetVolumeSize() > 0;
+  const std::string staging =
+      volumes ? container
+              : platform::Beside(container, "." + FileNameOfPath(container) + "." +
+                                                std::to_string(getpid()) + ".partial");
+  archiveTool_.Create(staging, files);
+  const bool failed = ReportEngineError();
+  if (volumes) {
+    if (!failed) return;
+    for (long index = 0;; ++index) {
+      archiveTool_.MakeVolumeName(index);
+      const std::string& volume = archiveTool_.GetFullVolumeName();
+      const bool removed = platform::RemoveFile(platform::TextObject(volume.c_str()));
+      if (!removed && index >= archiveTool_.GetVolumeCount()) break;
+    }
+    return;
+  }
+  if (!failed && rename(staging.c_str(), container.c_str()) != 0) {
+    Log(kError, msg::kCouldNotCreateFile, {container, std::strerror(errno)});
+  }
+  platform::RemoveFile(platform::TextObject(staging.c_str()));
+}
+
+// --- One entry --------------------------------------------------------------------------------
+
+int Project::ExtractArchiveEntry(const char* containerPath, std::size_t index) {
+  ClearMessages();
+  BeginArchiveOperation();
+  const std::string name = GetArchiveEntryName(index);
+  if (!containerPath || !platform::Exists(containerPath)) {
+    Log(kError, msg::kCouldNotOpenFile, {containerPath});
+    return GetStatusMask();
+  }
+  if (name.empty()) {
+    Log(kError, msg::kZipBadIndex, {index, containerPath});
+    return GetStatusMask();
+  }
+  const std::string target =
+      index == 0 ? projectFilePath_ : PlaceOf(elements_[index - 1]->GetScope(), name);
+  const std::string folder = FolderOfPath(target);
+  if (target.empty() || !platform::MakeDirPath(target.c_str())) {
+    Log(kError, msg::kCouldNotCreateDir, {folder});
+    return GetStatusMask();
+  }
+  const std::string container = AbsolutePath(containerPath);
+  const platform::CurrentDirectoryBracket inFolder(folder);
+  if (!inFolder.entered()) {
+    Log(kError, msg::kCouldNotOpenFile, {folder});
+    return GetStatusMask();
+  }
+  extractFolder_ = folder;
+  archiveTool_.ExtractOne(container, name);
+  extractFolder_.clear();
+  ReportEngineError();
+  return GetStatusMask();
+}
+
+}  // namespace tpsdk
