@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <memory>
@@ -120,6 +121,21 @@ bool MakeDirPath(const char* filePath) {
     start = end + 1;
   }
   return true;
+}
+
+std::vector<std::string> ListRegularFiles(const char* folder) {
+  std::vector<std::string> names;
+  std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder), &closedir);
+  if (!dir) return names;
+  while (const dirent* entry = readdir(dir.get())) {
+    struct stat info {};
+    if (fstatat(dirfd(dir.get()), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISREG(info.st_mode)) {
+      names.emplace_back(entry->d_name);
+    }
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 // The first match in name order, so the answer does not depend on the order of the folder.

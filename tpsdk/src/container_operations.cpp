@@ -90,10 +90,11 @@ std::string ZipArchiveName(const std::string& path) {
 // --- Callbacks ---------------------------------------------------------------------------------
 
 void Project::InstallArchiveHooks() {
-  // Any stop request becomes a cancellation: a stopped operation must never look finished.
+  // Any stop request becomes a cancellation: a stopped operation must never look finished. A
+  // request is taken when seen: it stops one operation, not every later one.
   archiveTool_.SetProgressHook([this](ArchiveEngine& engine) {
-    const bool stop =
-        cancelRequested_ || (progressCallback_ && progressCallback_(*this, engine.Status()) != 0);
+    const bool stop = cancelRequested_.exchange(false) ||
+                      (progressCallback_ && progressCallback_(*this, engine.Status()) != 0);
     if (!stop) return 0;
     if (!engine.IsCancelled()) engine.Cancel();
     return 1;
@@ -106,9 +107,7 @@ void Project::InstallArchiveHooks() {
       });
   archiveTool_.SetOverwriteHook([this](ArchiveEngine&, const std::string& fileName) {
     const std::string path = extractFolder_.empty() ? fileName : Join(extractFolder_, fileName);
-    if (MayOverwrite(path)) return std::string(overwriteAll_ ? "A" : "Y");
-    keptFiles_.push_back(fileName);
-    return std::string("N");
+    return std::string(MayOverwrite(path) ? (overwriteAll_ ? "A" : "Y") : "N");
   });
 }
 
@@ -150,7 +149,6 @@ void Project::SetArchiveName(const char* containerPath) {
 
 void Project::BeginArchiveOperation() {
   overwriteAll_ = false;
-  keptFiles_.clear();
   extractFolder_.clear();
 }
 
@@ -201,98 +199,106 @@ int Project::ExtractContainer(const char* containerPath, bool printAndForget, bo
     Log(kError, msg::kCouldNotCreateTempDir, {tempFolder});
     tempFolder.clear();  // not ours: never cleared or removed
   }
-  if (!log_.HasError()) {
-    const platform::CurrentDirectoryBracket inTemp(tempFolder);
-    if (!inTemp.entered()) {
-      Log(kError, msg::kCouldNotCreateTempDir, {tempFolder});
-    } else {
-      SetArchiveName(container.c_str());
-      archiveTool_.Validate(container);
-      ReportEngineError();
-    }
-  }
-  std::string tempProjectFile;
-  if (!log_.HasError()) {
-    tempProjectFile = FindProjectFile(tempFolder);
-    if (tempProjectFile.empty()) {
-      Log(kError, msg::kNoTpfInArchive, {containerPath});
-    } else {
-      SetProjectFilePath(tempProjectFile.c_str());
-    }
-  }
-  if (!log_.HasError()) ParseProjectFile(tempProjectFile.c_str());
-
-  if (!tempProjectFile.empty()) {
-    const std::string target = PlaceOf(kScopeLocal, FileNameOfPath(tempProjectFile));
-    projectFilePath_ = target;
-    loaded_ = true;
-    // A project file that did not load is not installed over anything.
-    if (!validateOnly && !log_.HasError()) {
-      if (target.empty() || !platform::MakeDirPath(target.c_str())) {
-        Log(kError, msg::kCouldNotCreateDir, {platform::FolderOfFile(target)});
-      } else if (!SameFile(tempProjectFile, target) &&
-                 !platform::CopyFileTo(platform::TextObject(tempProjectFile.c_str()),
-                                       platform::TextObject(target.c_str()))) {
-        Log(kError, msg::kCouldNotCreateFile, {target, std::strerror(errno)});
+  if (!tempFolder.empty()) {
+    {
+      const platform::CurrentDirectoryBracket inTemp(tempFolder);
+      if (!inTemp.entered()) {
+        Log(kError, msg::kCouldNotCreateTempDir, {tempFolder});
+      } else {
+        SetArchiveName(container.c_str());
+        archiveTool_.Validate(container);
+        ReportEngineError();
       }
     }
-  }
-  if (!tempFolder.empty()) {
+    // Said even after the engine's own text: the operator learns what the container lacks.
+    const std::string tempProjectFile = FindProjectFile(tempFolder);
+    if (tempProjectFile.empty()) {
+      Log(kError, msg::kNoTpfInArchive, {containerPath});
+    } else if (!log_.HasError()) {
+      SetProjectFilePath(tempProjectFile.c_str());
+      ParseProjectFile(tempProjectFile.c_str());
+      projectFilePath_ = PlaceOf(kScopeLocal, FileNameOfPath(tempProjectFile));
+      loaded_ = true;
+      if (!validateOnly && !log_.HasError()) ExtractInto(container, tempProjectFile);
+    }
     TpsdkClearFolder(tempFolder.c_str());
     platform::RemoveDir(tempFolder.c_str());
   }
-  if (validateOnly || log_.HasError()) return GetStatusMask();
-
-  const std::string projectFolder = FolderOfPath(projectFilePath_);
-  {
-    const platform::CurrentDirectoryBracket inProject(projectFolder);
-    if (!inProject.entered()) {
-      Log(kError, msg::kCouldNotOpenFile, {projectFolder});
-      return GetStatusMask();
-    }
-    extractFolder_ = projectFolder;
-    archiveTool_.Extract(container);
-    extractFolder_.clear();
-    if (ReportEngineError()) return GetStatusMask();
-  }
-  PlaceExtractedResources(projectFolder);
   return GetStatusMask();
 }
 
-// Every file of the container now lies in the project file's folder; shared resources move on
-// to the folders of their scopes.
-void Project::PlaceExtractedResources(const std::string& projectFolder) {
-  for (const std::unique_ptr<ProjectElement>& element : elements_) {
-    const std::string name = element->GetName();
-    const std::string extracted = Join(projectFolder, name);
-    const int scope = element->GetScope();
-    const std::string target = PlaceOf(scope, name);
-    if (target.empty()) continue;
-    if (printAndForget_) MakeWritable(target);
-    const bool shared = scope == kScopeFolder || scope == kScopeGlobal;
-    // A file the operator kept in the project folder is not the container's: leave it alone.
-    if (shared && std::find(keptFiles_.begin(), keptFiles_.end(), name) != keptFiles_.end()) {
-      continue;
-    }
-    const bool vacant = !platform::Exists(target.c_str()) || SameFile(target, extracted);
-    const bool place = vacant || MayOverwrite(target);
-    if (!shared) {
-      if (place && vacant) element->SetLocalPath(target.c_str());
-      continue;
-    }
-    bool keepExtracted = false;
-    if (place && !SameFile(target, extracted)) {
-      if (Transfer(extracted, target, false)) {
-        element->SetLocalPath(target.c_str());
-      } else {
-        Log(kError, msg::kCouldNotCreateFile, {target, std::strerror(errno)});
-        keepExtracted = true;
-      }
-    }
-    if (!keepExtracted && !SameFile(target, extracted)) {
-      platform::RemoveFile(platform::TextObject(extracted.c_str()));
+// Everything comes out into a private folder beside the project file first: only a container
+// that holds every resource places anything, and files are renamed into place, not copied.
+void Project::ExtractInto(const std::string& container, const std::string& tempProjectFile) {
+  const std::string projectFolder = FolderOfPath(projectFilePath_);
+  if (projectFilePath_.empty() || !platform::MakeDirPath(projectFilePath_.c_str())) {
+    Log(kError, msg::kCouldNotCreateDir, {projectFolder});
+    return;
+  }
+  std::string staging;
+  for (int attempt = 0; attempt < 100 && staging.empty(); ++attempt) {
+    std::string name = Join(
+        projectFolder, ".km_extract_" + std::to_string(getpid()) + "_" + std::to_string(attempt));
+    if (platform::MakeDir(name.c_str())) staging = std::move(name);
+  }
+  if (staging.empty()) {
+    Log(kError, msg::kCouldNotCreateTempDir, {projectFolder});
+    return;
+  }
+  {
+    const platform::CurrentDirectoryBracket inStaging(staging);
+    if (!inStaging.entered()) {
+      Log(kError, msg::kCouldNotCreateTempDir, {staging});
+    } else {
+      extractFolder_ = projectFolder;  // what the operator is asked about
+      archiveTool_.Extract(container);
+      extractFolder_.clear();
+      ReportEngineError();
     }
   }
+  for (const std::unique_ptr<ProjectElement>& element : elements_) {
+    if (log_.HasError()) break;
+    if (!platform::Exists(Join(staging, element->GetName()).c_str())) {
+      Log(kError, msg::kResourceNotFound, {element->GetName()});
+    }
+  }
+  if (!log_.HasError()) {
+    const std::string projectFile = FileNameOfPath(projectFilePath_);
+    PlaceFile(tempProjectFile, projectFilePath_, false, true);
+    for (const std::unique_ptr<ProjectElement>& element : elements_) {
+      if (log_.HasError()) break;
+      PlaceResource(*element, Join(staging, element->GetName()));
+    }
+    // Other files of the container go where every entry used to go: beside the project file.
+    for (const std::string& name : platform::ListRegularFiles(staging.c_str())) {
+      if (log_.HasError()) break;
+      if (name == projectFile || FindElement(name.c_str()) >= 0) continue;
+      PlaceFile(Join(staging, name), Join(projectFolder, name), true, false);
+    }
+  }
+  TpsdkClearFolder(staging.c_str());
+  platform::RemoveDir(staging.c_str());
+}
+
+// A resource goes to the folder of its scope; one already there is replaced only when the
+// operator allows it.
+void Project::PlaceResource(ProjectElement& element, const std::string& extracted) {
+  const std::string target = PlaceOf(element.GetScope(), element.GetName());
+  if (target.empty()) return;
+  if (printAndForget_) MakeWritable(target);
+  if (!PlaceFile(extracted, target, true, false)) return;
+  element.SetLocalPath(target.c_str());
+  // Print-and-Forget files are removed after the job whatever mode the archive gave them.
+  if (printAndForget_) MakeWritable(target);
+}
+
+bool Project::PlaceFile(const std::string& source, const std::string& target, bool move,
+                        bool replace) {
+  if (SameFile(source, target)) return true;
+  if (!replace && platform::Exists(target.c_str()) && !MayOverwrite(target)) return false;
+  if (Transfer(source, target, move)) return true;
+  Log(kError, msg::kCouldNotCreateFile, {target, std::strerror(errno)});
+  return false;
 }
 
 int Project::ImportFolder(const char* folderPath, bool printAndForget, bool move,
@@ -408,6 +414,8 @@ int Project::CreateContainer(const char* containerPath) {
   // A project file written only for the container goes to a private folder: the current one
   // may hold a file of that name, and the folder is removed again afterwards.
   std::string exportFolder;
+  const std::string savedPath = projectFilePath_;
+  const bool savedExport = exportToTemporary_;
   if (projectFilePath_.empty() || exportToTemporary_) {
     exportToTemporary_ = true;
     platform::TextObject folder;
@@ -449,6 +457,9 @@ int Project::CreateContainer(const char* containerPath) {
   if (!exportFolder.empty()) {
     TpsdkClearFolder(exportFolder.c_str());
     platform::RemoveDir(exportFolder.c_str());
+    // The project is saved later where it belongs, not at the file just removed.
+    projectFilePath_ = savedPath;
+    exportToTemporary_ = savedExport;
   }
   return GetStatusMask();
 }
@@ -465,7 +476,16 @@ void Project::WriteArchive(const std::string& container, const std::vector<std::
               : platform::Beside(container, "." + FileNameOfPath(container) + "." +
                                                 std::to_string(getpid()) + ".partial");
   archiveTool_.Create(staging, files);
-  const bool failed = ReportEngineError();
+  const bool failed = archiveTool_.HasError();
+  if (failed) {
+    // The operator chose the container's name; the private one means nothing to them.
+    std::string text = archiveTool_.ErrorText();
+    for (std::size_t at = 0; !volumes && (at = text.find(staging, at)) != std::string::npos;
+         at += container.size()) {
+      text.replace(at, staging.size(), container);
+    }
+    log_.AppendEngineMessage(archiveTool_.ErrorTemplate(), text);
+  }
   if (volumes) {
     if (!failed) return;
     for (long index = 0;; ++index) {

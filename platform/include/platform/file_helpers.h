@@ -25,6 +25,9 @@ bool MakeDirPath(const char* filePath);
 // (fnmatch, no flags), on purpose unlike WildMatch: "[!...]" negates as "[^...]" does, where
 // WildMatch takes "!" as a member. Kept so: patterns written for it follow the system's rules.
 bool FindFirst(TextObject& target, const char* pattern);
+// Names of the regular files directly in a folder (links and folders left out), sorted; none
+// when it cannot be read.
+std::vector<std::string> ListRegularFiles(const char* folder);
 // Copies source over target (replaced when it exists); true on success.
 bool CopyFileTo(const TextObject& source, const TextObject& target);
 // Moves source to target, replacing it, also across file systems; a failure leaves the source

@@ -333,7 +333,11 @@ class Project {
   void InstallArchiveHooks();
   // Forgets the answers and the folder of the previous archive operation.
   void BeginArchiveOperation();
-  void PlaceExtractedResources(const std::string& projectFolder);
+  void ExtractInto(const std::string& container, const std::string& tempProjectFile);
+  void PlaceResource(ProjectElement& element, const std::string& extracted);
+  // Copies or moves a file to where it belongs; an existing target is replaced when replace
+  // is set or the operator allows it. False when nothing was placed.
+  bool PlaceFile(const std::string& source, const std::string& target, bool move, bool replace);
   void WriteArchive(const std::string& container, const std::vector<std::string>& files);
   // Appends the engine's error text to the log as one ERROR message; true when there was one.
   bool ReportEngineError();
@@ -386,9 +390,8 @@ class Project {
   ProjectProgressCallback progressCallback_;
   ProjectQueryCallback queryCallback_;
   ProjectOverwriteCallback overwriteCallback_;
-  bool overwriteAll_ = false;           // a "2" answer, for the rest of one operation
-  std::vector<std::string> keptFiles_;  // names the running extraction was told to keep
-  std::string extractFolder_;           // where the running extraction writes
+  bool overwriteAll_ = false;  // a "2" answer, for the rest of one operation
+  std::string extractFolder_;  // where the running extraction writes
   bool loaded_ = false;
   std::uintptr_t userData_ = 0;
 };
