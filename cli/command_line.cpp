@@ -15,6 +15,7 @@ std::optional<std::string>* ValueOption(CommandLine& line, std::string_view name
   if (name == "--settings") return &line.settings;
   if (name == "--stub") return &line.stub;
   if (name == "--kora") return &line.kora;
+  if (name == "--volume-blocks") return &line.volumeBlocks;
   return nullptr;
 }
 
@@ -24,6 +25,8 @@ bool* SwitchOption(CommandLine& line, std::string_view name) {
   if (name == "--keep-existing") return &line.keepExisting;
   if (name == "--overwrite") return &line.overwriteOutput;
   if (name == "--all") return &line.all;
+  if (name == "--tar") return &line.tar;
+  if (name == "--print-and-forget") return &line.printAndForget;
   if (name == "--help" || name == "-h") return &line.help;
   if (name == "--version") return &line.version;
   return nullptr;

@@ -16,13 +16,20 @@ struct CommandLine {
   std::optional<std::string> dest;      // a printer, or a group behind the group prefix
   std::optional<std::string> group;     // a group by its plain name
   std::optional<std::string> settings;  // another settings file
-  std::optional<std::string> stub;      // project-info: the stub file
-  std::optional<std::string> kora;      // project-info: an interpreter installation folder
+  std::optional<std::string> stub;      // project commands: the stub file
+  std::optional<std::string> kora;      // project commands: an interpreter installation folder
   bool statusPage = false;
   bool hex = false;
   bool keepExisting = false;
   bool overwriteOutput = false;
   bool all = false;  // remove-files: everything on the printer, asked for explicitly
+
+  // tpc create: a tar container, in volumes of that many blocks; tpc extract: into the
+  // Print-and-Forget folder.
+  bool tar = false;
+  std::optional<std::string> volumeBlocks;
+  bool printAndForget = false;
+
   bool help = false;
   bool version = false;
 };

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "command_line.h"
+#include "container_commands.h"
 #include "job_commands.h"
 #include "printer_commands.h"
 #include "printing/job_delivery.h"
@@ -33,6 +34,11 @@ constexpr std::array kCommands{
             kmjob::GroupCommand},
     Command{"project-info", "project-info PROJECT.tpf [--stub FILE | --kora DIR]",
             kmjob::ProjectInfoCommand},
+    Command{"tpc", "tpc create PROJECT.tpf OUTPUT.tpc [--tar [--volume-blocks N]]",
+            kmjob::TpcCommand},
+    Command{"tpc", "tpc extract CONTAINER.tpc [--print-and-forget] [--keep-existing]",
+            kmjob::TpcCommand},
+    Command{"tpc", "tpc check CONTAINER.tpc", kmjob::TpcCommand},
 };
 
 void PrintHelp(std::FILE* out) {
@@ -52,11 +58,18 @@ void PrintHelp(std::FILE* out) {
                "  --label TEXT     printer name shown on the status page\n"
                "  --status-page    make the printer print a status page\n"
                "  --hex            embed file data as hexadecimal instead of ASCII85\n"
-               "  --keep-existing  keep files already on the printer (load-files)\n"
+               "  --keep-existing  keep files already on the printer (load-files), or resource\n"
+               "                   files already on disk (tpc extract)\n"
                "  --all            remove every file on the printer, the interpreter too\n"
                "                   (remove-files; names such as \"\" or \"*\" need it)\n"
                "  --stub FILE      the stub file that defines a project's resource folders\n"
                "  --kora DIR       an interpreter installation: its src/mtbdos.run is the stub\n"
+               "                   (without either, the interpreter in the settings file)\n"
+               "  --tar            write a tar container instead of zip (tpc create)\n"
+               "  --volume-blocks N  split the tar container into volumes of N blocks of 10 KiB,\n"
+               "                   named BASE_000001_00000K.tpv beside OUTPUT (tpc create)\n"
+               "  --print-and-forget  extract into the stub file's Print-and-Forget folder\n"
+               "                   (tpc extract)\n"
                "  --help, --version\n"
                "\nPrinter names derive from local paths when not given: a library folder in the\n"
                "path (formlib, imglib, jdtlib, encoding, mislib, decomp, demo, fontlib) or the\n"
@@ -66,9 +79,10 @@ void PrintHelp(std::FILE* out) {
                "server\").\n"
                "\nExit status: 0 on success; 64 for a usage error; 2 when a printer did not\n"
                "receive the job (the failure on standard error) or kmjob printers could not\n"
-               "ask the print server; 1 when a group command failed or project-info found an\n"
-               "error in the project; otherwise the job generator's status code less 1000\n"
-               "(1017 gives 17), with its message on standard error.\n",
+               "ask the print server; 1 when a group command failed, or project-info or a tpc\n"
+               "command found an error in the project or container; otherwise the job\n"
+               "generator's status code less 1000 (1017 gives 17), with its message on\n"
+               "standard error.\n",
                printing::kConnectTimeoutMs / 1000, printing::kResponseTimeoutSeconds);
 }
 

@@ -29,6 +29,16 @@ class ProjectTree {
                                  std::string_view bytes = "data") const;
   // The run file listing the three scope paths (local, folder shared, global shared).
   const std::filesystem::path& stubPath() const { return stubPath_; }
+  // The Print-and-Forget folder of project "P" in folder "F".
+  std::filesystem::path PrintAndForgetFolder() const { return root() / "tpcpfd" / "F" / "P"; }
+  // A second run file naming the Print-and-Forget folder (made here) before the three scope
+  // paths; returns its path.
+  std::filesystem::path PrintAndForgetStub() const {
+    std::filesystem::create_directories(PrintAndForgetFolder());
+    const std::string folder = (root() / "tpcpfd").string() + "/$$FOLDER./$$PROJECT./";
+    return File("src/paf.run",
+                RunFileText({folder, scopePaths_[0], scopePaths_[1], scopePaths_[2]}));
+  }
   // Writes text as root/name and returns the path.
   std::filesystem::path File(std::string_view name, std::string_view text) const {
     return folder_.File(name, text);
