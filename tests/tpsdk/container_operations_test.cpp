@@ -537,6 +537,17 @@ TEST_F(ContainerOperations, TarVolumesNamedFromTheContainer) {
   const fs::path joined = scratch.File("joined.tar", whole);
   EXPECT_EQ(km_test::Lines(km_test::RunTool("tar", {"-tf", joined.string()})),
             (Names{"P.tpf", "l.ps", "f.ps", "g.ps"}));
+
+  // Any volume opens the whole container; one volume missing is named.
+  auto project = Opener(to.stubPath());
+  EXPECT_EQ(project->OpenContainer((folder / volumes.back()).c_str()), 0) << project->GetMessages();
+  ExpectPlaced(to);
+  fs::remove(folder / volumes[1]);
+  EXPECT_NE(project->OpenContainer((folder / volumes[0]).c_str()) & kError, 0);
+  EXPECT_NE(std::string(project->GetMessages()).find((folder / volumes[1]).string()),
+            std::string::npos)
+      << project->GetMessages();
+  EXPECT_EQ(km_test::FolderEntries(temp), Names{});
 }
 
 }  // namespace

@@ -2,10 +2,12 @@
 // the current directory, so every change of it, and every search of a folder, happens under the
 // process lock; the file work around the archive is done here.
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -17,6 +19,7 @@
 #include "platform/path_parts.h"
 #include "platform/process_lock.h"
 #include "platform/temp_name.h"
+#include "platform/unique_fd.h"
 #include "tpsdk/message_catalogue.h"
 #include "tpsdk/project.h"
 #include "tpsdk/tpsdk.h"
@@ -78,6 +81,20 @@ bool Transfer(const std::string& source, const std::string& target, bool move) {
   if (!platform::MakeDirPath(target.c_str())) return false;
   const platform::TextObject from(source.c_str()), to(target.c_str());
   return move ? platform::MoveFileTo(from, to) : platform::CopyFileTo(from, to);
+}
+
+// "name_000002_000003.tpv": one volume of a container cut into volumes.
+bool IsVolumeName(const std::string& path) {
+  constexpr std::string_view kSuffix = "_000000_000000.tpv";
+  if (path.size() < kSuffix.size()) return false;
+  const std::string_view tail = std::string_view(path).substr(path.size() - kSuffix.size());
+  for (std::size_t i = 0; i < kSuffix.size(); ++i) {
+    const bool digit = kSuffix[i] == '0';
+    if (digit ? !std::isdigit(static_cast<unsigned char>(tail[i])) : tail[i] != kSuffix[i]) {
+      return false;
+    }
+  }
+  return tail.substr(8, 6) != "000000";  // a container of no volumes is no volume
 }
 
 // What the zip writer will name the archive: a name without a dot gets the container suffix.
@@ -200,13 +217,18 @@ int Project::ExtractContainer(const char* containerPath, bool printAndForget, bo
     tempFolder.clear();  // not ours: never cleared or removed
   }
   if (!tempFolder.empty()) {
+    std::string archive = container;
     {
       const platform::CurrentDirectoryBracket inTemp(tempFolder);
       if (!inTemp.entered()) {
         Log(kError, msg::kCouldNotCreateTempDir, {tempFolder});
       } else {
         SetArchiveName(container.c_str());
-        archiveTool_.Validate(container);
+        if (IsVolumeName(container)) {
+          archive = Join(tempFolder, ".km_volumes_joined");
+          JoinVolumes(archive);
+        }
+        if (!log_.HasError()) archiveTool_.Validate(archive);
         ReportEngineError();
       }
     }
@@ -219,12 +241,45 @@ int Project::ExtractContainer(const char* containerPath, bool printAndForget, bo
       ParseProjectFile(tempProjectFile.c_str());
       projectFilePath_ = PlaceOf(kScopeLocal, FileNameOfPath(tempProjectFile));
       loaded_ = true;
-      if (!validateOnly && !log_.HasError()) ExtractInto(container, tempProjectFile);
+      if (!validateOnly && !log_.HasError()) ExtractInto(archive, tempProjectFile);
     }
     TpsdkClearFolder(tempFolder.c_str());
     platform::RemoveDir(tempFolder.c_str());
   }
   return GetStatusMask();
+}
+
+// Volumes are read as the one archive they were cut from, joined in order into a private file.
+void Project::JoinVolumes(const std::string& joined) {
+  platform::UniqueFd out(
+      open(joined.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+  if (!out.valid()) {
+    Log(kError, msg::kCouldNotCreateFile, {joined, std::strerror(errno)});
+    return;
+  }
+  const std::string name = FileNameOfPath(archiveName_);
+  archiveTool_.SetVolumeCount(std::stol(name.substr(name.size() - 10, 6)));
+  std::vector<char> buffer(1 << 20);
+  for (long index = 0; index < archiveTool_.GetVolumeCount() && !log_.HasError(); ++index) {
+    archiveTool_.MakeVolumeName(index);
+    const std::string& volume = archiveTool_.GetFullVolumeName();
+    platform::UniqueFd in(open(volume.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!in.valid()) {
+      Log(kError, msg::kCouldNotOpenFile, {volume});
+      return;
+    }
+    for (ssize_t got; (got = read(in.get(), buffer.data(), buffer.size())) != 0;) {
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) {
+        Log(kError, msg::kCouldNotOpenFile, {volume});
+        return;
+      }
+      if (!platform::WriteAll(out.get(), std::string_view(buffer.data(), got))) {
+        Log(kError, msg::kCouldNotCreateFile, {joined, std::strerror(errno)});
+        return;
+      }
+    }
+  }
 }
 
 // Everything comes out into a private folder beside the project file first: only a container

@@ -334,6 +334,8 @@ class Project {
   // Forgets the answers and the folder of the previous archive operation.
   void BeginArchiveOperation();
   void ExtractInto(const std::string& container, const std::string& tempProjectFile);
+  // Joins the volumes of the container path set last into one file; errors are logged.
+  void JoinVolumes(const std::string& joined);
   void PlaceResource(ProjectElement& element, const std::string& extracted);
   // Copies or moves a file to where it belongs; an existing target is replaced when replace
   // is set or the operator allows it. False when nothing was placed.
