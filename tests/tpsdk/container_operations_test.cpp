@@ -406,6 +406,18 @@ TEST_F(ContainerOperations, OpenFolderCopiesOrMoves) {
   }
   EXPECT_EQ(km_test::FolderEntries(refused), flat);
   ExpectPlaced(to);
+
+  // A resource named out of the folder is never fetched from there, not even by a move.
+  const fs::path hostile = extracted("hostile");
+  std::string text = km_test::ReadFile(hostile / "P.tpf");
+  text.replace(text.find("'l.ps'"), 6, "'../outside.ps'");
+  km_test::WriteFile(hostile / "P.tpf", text);
+  const fs::path outside = scratch.File("outside.ps", "not the project's");
+  auto fetching = Opener(other.PrintAndForgetStub());
+  EXPECT_EQ(fetching->OpenFolderPrintAndForget(hostile.c_str(), true, true), kError);
+  EXPECT_EQ(fetching->GetMessages(),
+            "ERROR: Could not open file '" + (hostile / "../outside.ps").string() + "'");
+  EXPECT_TRUE(Holds(outside, "not the project's"));
 }
 
 TEST_F(ContainerOperations, CreateFailuresLeaveNoContainer) {

@@ -97,6 +97,13 @@ bool IsVolumeName(const std::string& path) {
   return tail.substr(8, 6) != "000000";  // a container of no volumes is no volume
 }
 
+// Containers hold bare file names: a resource named with folders or ".." would reach outside
+// the folder it is looked for in.
+bool IsBareName(std::string_view name) {
+  return !name.empty() && name != "." && name != ".." &&
+         name.find_first_of("/\\") == std::string_view::npos;
+}
+
 // What the zip writer will name the archive: a name without a dot gets the container suffix.
 std::string ZipArchiveName(const std::string& path) {
   return path.empty() || path.find('.') == std::string::npos ? path + ".tpc" : path;
@@ -313,7 +320,8 @@ void Project::ExtractInto(const std::string& container, const std::string& tempP
   }
   for (const std::unique_ptr<ProjectElement>& element : elements_) {
     if (log_.HasError()) break;
-    if (!platform::Exists(Join(staging, element->GetName()).c_str())) {
+    const std::string name = element->GetName();
+    if (!IsBareName(name) || !platform::Exists(Join(staging, name).c_str())) {
       Log(kError, msg::kResourceNotFound, {element->GetName()});
     }
   }
@@ -394,7 +402,7 @@ int Project::ImportFolder(const char* folderPath, bool printAndForget, bool move
     if (printAndForget_) element->SetLocalPath(Join(projectFolder, resourceName).c_str());
     const std::string resourceTarget = element->GetLocalPath();
     const std::string source = Join(folder, resourceName);
-    if (!platform::Exists(source.c_str())) {
+    if (!IsBareName(resourceName) || !platform::Exists(source.c_str())) {
       Log(kError, msg::kCouldNotOpenFile, {source});
       break;
     }
