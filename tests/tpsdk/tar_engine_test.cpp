@@ -171,6 +171,25 @@ TEST(TarEngine, ReadsArchivesOfOtherTools) {
     EXPECT_EQ(ReadFile("x.ps"), data);
     EXPECT_EQ(ReadFile("y.tpf"), "project");
   }
+
+  // A GNU long name comes as an entry of a type of its own: reported, and written inside as a
+  // plain file under its bare name; the file it names gets the first 99 characters.
+  const std::string longName(150, 'L');
+  scratch.File("src/" + longName, "long");
+  km_test::RunTool("tar", {"--format=gnu", "-cf", "../long.tar", longName, "y.tpf"},
+                   scratch / "src");
+  fs::current_path(Folder(scratch / "outlong"));
+  ArchiveEngine engine;
+  EXPECT_EQ(engine.Extract((scratch / "long.tar").string()),
+            Failure(71, "././@LongLink", "Invalid argument"));
+  EXPECT_EQ(FolderEntries("."),
+            (std::vector<std::string>{"@LongLink", longName.substr(0, 99), "y.tpf"}));
+  EXPECT_EQ(ReadFile("@LongLink"), longName + '\0');
+  EXPECT_EQ(ReadFile(longName.substr(0, 99)), "long");
+  EXPECT_EQ(engine.Validate((scratch / "long.tar").string()), "");
+  EXPECT_EQ(FolderEntries(scratch.path()),
+            (std::vector<std::string>{"long.tar", "made0.tar", "made1.tar", "made2.tar", "out0",
+                                      "out1", "out2", "outlong", "src"}));
 }
 
 TEST(TarEngine, ReadingEndsAtZerosOrABrokenHeader) {
@@ -200,8 +219,11 @@ TEST(TarEngine, ReadingEndsAtZerosOrABrokenHeader) {
 
 TEST(TarEngine, ThreeVolumes) {
   const ScratchFolder scratch("tar");
-  const std::string data = km_test::RandomBytes(20000, 4);  // estimate 22016: three blocks
-  const auto file = scratch.File("src/data.bin", data);
+  // Estimate 23552 bytes: three blocks.
+  const std::vector<std::pair<std::string, std::string>> sources = {
+      {"data.bin", km_test::RandomBytes(20000, 4)}, {"a.ps", "%!\n"}, {"empty", ""}};
+  std::vector<std::string> files;
+  for (const auto& [name, bytes] : sources) files.push_back(scratch.File("src/" + name, bytes));
   const fs::path volumes = Folder(scratch / "vol");
   ArchiveEngine engine;
   engine.SetTarFormat(true);
@@ -219,7 +241,7 @@ TEST(TarEngine, ThreeVolumes) {
     return 0;
   });
 
-  EXPECT_EQ(engine.Create((scratch / "proj.tpc").string(), {file.string()}), "");
+  EXPECT_EQ(engine.Create((scratch / "proj.tpc").string(), files), "");
   EXPECT_EQ(engine.GetVolumeCount(), 3);
   EXPECT_EQ(transitions, 2);
   EXPECT_EQ(completions, 1);
@@ -236,8 +258,16 @@ TEST(TarEngine, ThreeVolumes) {
   }
   EXPECT_EQ(FolderEntries(volumes).size(), 3u);
   const auto whole = scratch.File("joined.tar", joined);
-  km_test::RunTool("tar", {"-xf", whole.string()}, Folder(scratch / "out"));
-  EXPECT_EQ(ReadFile(scratch / "out/data.bin"), data);
+  km_test::RunTool("tar", {"-xf", whole.string()}, Folder(scratch / "gnu"));
+  fs::current_path(Folder(scratch / "ours"));
+  EXPECT_EQ(ArchiveEngine().Extract(whole.string()), "");
+  for (const char* folder : {"gnu", "ours"}) {
+    EXPECT_EQ(FolderEntries(scratch / folder),
+              (std::vector<std::string>{"a.ps", "data.bin", "empty"}));
+    for (const auto& [name, bytes] : sources) {
+      EXPECT_TRUE(ReadFile(scratch / folder / name) == bytes) << folder << "/" << name;
+    }
+  }
 }
 
 TEST(TarEngine, CancellationAndModeErrors) {
@@ -317,26 +347,41 @@ TEST(TarEngine, HostileEntriesStayInside) {
       Archive({File("../x", "1"), File("/abs/x", "2"), File("a\\..\\..\\x", "3"),
                Special("../../d/", '5'), Special("link", '2', "../outside.txt"),
                Special("hard", '1', "../outside.txt"), File("suid", "s", 04755), File("..", "dots"),
-               File("victim", "v"), Special("fifo", '6'), Special("dev", '3')}));
+               File("victim", "v"), Special("fifo", '6'), Special("dev", '3'),
+               Special("/abs/d2", '5'), File("sgid", "g", 02755), File("sticky", "t", 01755),
+               Special("dlink/", '5'), File("hardvictim", "h")}));
   const auto truncated = scratch.File("short.tar", Archive({[] {
                                         Entry e = File("big", "abc");
                                         e.size = 077777777777;  // far more than the archive holds
                                         return e;
                                       }()}));
+  scratch.File("outside2.txt", "keep");
   fs::current_path(Folder(scratch / "in"));
   fs::create_symlink("../outside.txt", "victim");
+  fs::create_symlink(Folder(scratch / "outdir"), "dlink");
+  fs::create_hard_link("../outside2.txt", "hardvictim");
   ArchiveEngine engine;
 
+  // Only the first failure is reported; the folder entry through the link fails later.
   EXPECT_EQ(engine.Extract(hostile.string()), Failure(9, "..", "Invalid argument"));
-  EXPECT_EQ(FolderEntries("."), (std::vector<std::string>{"d", "suid", "victim", "x"}));
+  const std::vector<std::string> extracted = {"d",      "d2",   "dlink",  "hardvictim", "sgid",
+                                              "sticky", "suid", "victim", "x"};
+  EXPECT_EQ(FolderEntries("."), extracted);
   EXPECT_EQ(ReadFile("x"), "3");
   EXPECT_TRUE(fs::is_directory(fs::symlink_status("d")));
+  EXPECT_TRUE(fs::is_directory(fs::symlink_status("d2")));
+  EXPECT_TRUE(fs::is_symlink("dlink"));
+  EXPECT_TRUE(fs::is_empty(scratch / "outdir"));
   EXPECT_TRUE(fs::is_regular_file(fs::symlink_status("victim")));
   EXPECT_EQ(ReadFile("victim"), "v");
-  struct stat st {};
-  ASSERT_EQ(stat("suid", &st), 0);
-  EXPECT_EQ(st.st_mode & 07000, 0u);
+  EXPECT_EQ(ReadFile("hardvictim"), "h");
+  for (const char* name : {"suid", "sgid", "sticky"}) {
+    struct stat st {};
+    ASSERT_EQ(stat(name, &st), 0);
+    EXPECT_EQ(st.st_mode & 07000, 0u) << name;
+  }
   EXPECT_EQ(ReadFile(scratch / "outside.txt"), "keep");
+  EXPECT_EQ(ReadFile(scratch / "outside2.txt"), "keep");
 
   // A cut entry leaves nothing behind, and an old file of its name stays whole.
   EXPECT_EQ(engine.Extract(truncated.string()), Failure(75, "big", "Input/output error"));
@@ -344,9 +389,42 @@ TEST(TarEngine, HostileEntriesStayInside) {
   km_test::WriteFile("big", "old");
   EXPECT_EQ(engine.Extract(truncated.string()), Failure(75, "big", "Input/output error"));
   EXPECT_EQ(ReadFile("big"), "old");
-  EXPECT_EQ(FolderEntries("."), (std::vector<std::string>{"big", "d", "suid", "victim", "x"}));
+  std::vector<std::string> withBig = extracted;
+  withBig.insert(withBig.begin(), "big");
+  EXPECT_EQ(FolderEntries("."), withBig);
   EXPECT_EQ(FolderEntries(scratch.path()),
-            (std::vector<std::string>{"hostile.tar", "in", "outside.txt", "short.tar"}));
+            (std::vector<std::string>{"hostile.tar", "in", "outdir", "outside.txt", "outside2.txt",
+                                      "short.tar"}));
+}
+
+TEST(TarEngine, AFullDiskLeavesNoFileAndTheRunGoesOn) {
+  const ScratchFolder scratch("tar");
+  const auto archive = scratch.File(
+      "p.tar", Archive({File("big", km_test::RandomBytes(100000, 6)), File("small", "s")}));
+  scratch.File("out/big", "old");
+  km_test::ProcessOptions full;
+  full.fileSizeLimit = 99999;  // a short write, and the entry's last one
+  full.workingDirectory = scratch / "out";
+  const std::string error =
+      km_test::RunInChild([&] { return ArchiveEngine().Extract(archive.string()); }, full).out;
+  EXPECT_TRUE(error.starts_with(Failure(10, "big", ""))) << error;
+  EXPECT_EQ(FolderEntries(scratch / "out"), (std::vector<std::string>{"big", "small"}));
+  EXPECT_EQ(ReadFile(scratch / "out/big"), "old");
+  EXPECT_EQ(ReadFile(scratch / "out/small"), "s");
+}
+
+TEST(TarEngine, TwentyThousandEmptyEntriesAreAllCreated) {
+  const ScratchFolder scratch("tar");
+  std::vector<Entry> entries;
+  for (int i = 0; i < 20000; ++i) entries.push_back(File("e" + std::to_string(i), ""));
+  const auto archive = scratch.File("many.tar", Archive(entries));
+  fs::current_path(Folder(scratch / "out"));
+  ArchiveEngine engine;
+  EXPECT_EQ(engine.Extract(archive.string()), "");
+  EXPECT_EQ(engine.Status().files, 20000);
+  EXPECT_EQ(engine.Status().filesDone, 20000);
+  EXPECT_EQ(FolderEntries(".").size(), 20000u);
+  EXPECT_TRUE(fs::is_regular_file("e19999"));
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <ctime>
 #include <filesystem>
 #include <string>
@@ -178,8 +180,15 @@ TEST(ZipDriver, ExtractsInfoZipContainersUnderBareNames) {
   scratch.File("src/a/b/Main.TPF", "main");
   scratch.File("src/c/other.tpf", "other");
   scratch.File("src/d/data.bin", data);
-  RunTool("zip", {"-q", "-r", "../deflated.zip", "a", "c", "d"}, "src");
-  RunTool("zip", {"-q", "-r", "-0", "../stored.zip", "a", "c", "d"}, "src");
+  const std::vector<std::pair<std::string, unsigned>> special = {
+      {"sgid.ps", 02755}, {"sticky.ps", 01755}, {"suid.ps", 04755}};
+  for (const auto& [name, mode] : special) {
+    fs::permissions(scratch.File("src/e/" + name, "s"), fs::perms(mode));
+  }
+  scratch.File("victim", "keep");
+  fs::create_symlink("../../victim", scratch / "src/e/link");  // stored as a link (-y)
+  RunTool("zip", {"-q", "-r", "-y", "../deflated.zip", "a", "c", "d", "e"}, "src");
+  RunTool("zip", {"-q", "-r", "-y", "-0", "-fz", "../stored.zip", "a", "c", "d", "e"}, "src");
   const fs::path windows = CraftedZip(scratch, {{"w\\sub\\win.txt", "windows"}});
 
   for (const std::string archive : {"deflated.zip", "stored.zip"}) {
@@ -191,11 +200,20 @@ TEST(ZipDriver, ExtractsInfoZipContainersUnderBareNames) {
     EXPECT_EQ(FolderEntries("."), (Strings{"Main.TPF", "other.tpf"}));
     EXPECT_EQ(engine.FoundProjectFile(), (out / "other.tpf").string());
     EXPECT_EQ(engine.Extract("../" + archive), "");
-    EXPECT_EQ(FolderEntries("."), (Strings{"Main.TPF", "data.bin", "other.tpf"}));
+    EXPECT_EQ(FolderEntries("."), (Strings{"Main.TPF", "data.bin", "link", "other.tpf", "sgid.ps",
+                                           "sticky.ps", "suid.ps"}));
     EXPECT_TRUE(ReadFile("data.bin") == data);
+    EXPECT_FALSE(fs::is_symlink("link"));
+    for (const auto& [name, mode] : special) {
+      EXPECT_EQ(fs::status(name).permissions() & (fs::perms::set_uid | fs::perms::set_gid |
+                                                  fs::perms::sticky_bit | fs::perms::owner_exec),
+                fs::perms::none)
+          << name;
+    }
     EXPECT_EQ(engine.Extract(windows), "");
     EXPECT_EQ(ReadFile("win.txt"), "windows");
   }
+  EXPECT_EQ(ReadFile(scratch / "victim"), "keep");
   ArchiveEngine engine;
   EXPECT_EQ(engine.Validate("../stored.zip"), "");
   EXPECT_EQ(engine.Validate(windows),
@@ -238,49 +256,203 @@ TEST(ZipDriver, HostileEntriesStayInsideTheFolder) {
                                                 {"x4", "4"},
                                                 {"d/..", "5"},
                                                 {"d/.", "6"},
-                                                {"c:\\..", "7"}});
+                                                {"c:\\..", "7"},
+                                                {"../../d1/", ""},
+                                                {"/abs/d2/", ""},
+                                                {"x5", "5"}});
   scratch.File("victim", "keep");
+  scratch.File("hard", "keep");
   fs::create_directory(scratch / "in");
   fs::create_symlink("../victim", scratch / "in/x4");
+  fs::create_hard_link(scratch / "hard", scratch / "in/x5");
   fs::current_path(scratch / "in");
   ArchiveEngine engine;
   EXPECT_EQ(engine.Extract(archive), "");
-  EXPECT_EQ(FolderEntries("."), (Strings{"x1", "x2", "x3", "x4"}));
-  EXPECT_EQ(FolderEntries(scratch.path()), (Strings{"crafted.zip", "in", "victim"}));
+  EXPECT_EQ(FolderEntries("."), (Strings{"x1", "x2", "x3", "x4", "x5"}));
+  EXPECT_EQ(FolderEntries(scratch.path()), (Strings{"crafted.zip", "hard", "in", "victim"}));
   EXPECT_EQ(ReadFile(scratch / "victim"), "keep");
+  EXPECT_EQ(ReadFile(scratch / "hard"), "keep");
   EXPECT_FALSE(fs::is_symlink("x4"));
   EXPECT_EQ(ReadFile("x4"), "4");
+  EXPECT_EQ(ReadFile("x5"), "5");
   EXPECT_EQ(fs::status("x1").permissions() & (fs::perms::set_uid | fs::perms::owner_exec),
             fs::perms::none);
 }
 
-// Sets the uncompressed size of the only entry in its local and its directory record.
-void DeclareSize(const fs::path& archive, std::uint32_t size) {
-  std::string bytes = ReadFile(archive);
-  const std::size_t central = bytes.find("PK\x01\x02");
-  ASSERT_EQ(bytes.compare(0, 4, "PK\x03\x04"), 0);
-  ASSERT_NE(central, std::string::npos);
-  for (const std::size_t at : {std::size_t{22}, central + 24}) {
-    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>((size >> (8 * i)) & 0xff);
-  }
-  km_test::WriteFile(archive, bytes);
+void PutLittleEndian(std::string& out, std::uint64_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xff);
 }
 
-TEST(ZipDriver, AnEntryLargerThanDeclaredLeavesNothing) {
+// One entry of a container written byte by byte: its data as stored, the method, and the size
+// its records declare (the data's length unless given), in a ZIP64 extra field if asked.
+struct RawEntry {
+  std::string name;
+  std::string data;
+  int method = 0;
+  std::uint64_t declared = UINT64_MAX;
+  bool zip64 = false;
+};
+
+// The end records claim count entries (the real number unless given), past 0xFFFF in a ZIP64
+// end record. Checksums are 0, which only empty entries match.
+std::string RawZip(const std::vector<RawEntry>& entries, std::uint64_t count = UINT64_MAX) {
+  std::string out, directory;
+  for (const RawEntry& e : entries) {
+    const std::uint64_t size = e.declared == UINT64_MAX ? e.data.size() : e.declared;
+    std::string extra;
+    if (e.zip64) {
+      PutLittleEndian(extra, 1, 2);
+      PutLittleEndian(extra, 8, 2);
+      PutLittleEndian(extra, size, 8);
+    }
+    const std::uint64_t offset = out.size();
+    for (const bool local : {true, false}) {
+      std::string& to = local ? out : directory;
+      to += local ? "PK\x03\x04" : "PK\x01\x02";
+      if (!local) PutLittleEndian(to, 45, 2);  // made by
+      PutLittleEndian(to, 45, 2);              // version needed
+      PutLittleEndian(to, 0, 2);
+      PutLittleEndian(to, e.method, 2);
+      PutLittleEndian(to, 0x210000, 4);  // 1980-01-01 00:00
+      PutLittleEndian(to, 0, 4);
+      PutLittleEndian(to, e.data.size(), 4);
+      PutLittleEndian(to, e.zip64 ? 0xFFFFFFFF : size, 4);
+      PutLittleEndian(to, e.name.size(), 2);
+      PutLittleEndian(to, extra.size(), 2);
+      if (!local) {
+        PutLittleEndian(to, 0, 6);  // comment, disk, internal attributes
+        PutLittleEndian(to, 0, 4);
+        PutLittleEndian(to, offset, 4);
+      }
+      to += e.name + extra;
+    }
+    out += e.data;
+  }
+  const std::uint64_t at = out.size();
+  const std::uint64_t n = count == UINT64_MAX ? entries.size() : count;
+  out += directory;
+  if (n > 0xFFFF) {
+    const std::uint64_t end64 = out.size();
+    out += "PK\x06\x06";
+    PutLittleEndian(out, 44, 8);
+    PutLittleEndian(out, 45 << 16 | 45, 4);
+    PutLittleEndian(out, 0, 8);
+    PutLittleEndian(out, n, 8);
+    PutLittleEndian(out, n, 8);
+    PutLittleEndian(out, directory.size(), 8);
+    PutLittleEndian(out, at, 8);
+    out += "PK\x06\x07";
+    PutLittleEndian(out, 0, 4);
+    PutLittleEndian(out, end64, 8);
+    PutLittleEndian(out, 1, 4);
+  }
+  out += "PK\x05\x06";
+  PutLittleEndian(out, 0, 4);
+  PutLittleEndian(out, std::min<std::uint64_t>(n, 0xFFFF), 2);
+  PutLittleEndian(out, std::min<std::uint64_t>(n, 0xFFFF), 2);
+  PutLittleEndian(out, directory.size(), 4);
+  PutLittleEndian(out, at, 4);
+  PutLittleEndian(out, 0, 2);
+  return out;
+}
+
+// The deflate data Info-ZIP writes for that many zero bytes (read from a sparse file).
+std::string DeflatedZeros(const km_test::ScratchFolder& scratch, std::uintmax_t size) {
+  const fs::path folder = scratch / "deflate";
+  fs::create_directories(folder);
+  fs::resize_file(scratch.File("deflate/zeros", ""), size);
+  RunTool("zip", {"-q", "-X", "z.zip", "zeros"}, folder);
+  const std::string bytes = ReadFile(folder / "z.zip");
+  auto number = [&bytes](std::size_t at, int size) {
+    std::size_t value = 0;
+    for (int i = size - 1; i >= 0; --i)
+      value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
+    return value;
+  };
+  fs::remove_all(folder);
+  return bytes.substr(30 + number(26, 2) + number(28, 2), number(18, 4));
+}
+
+TEST(ZipDriver, EntriesUnlikeTheirDeclaredSizeLeaveNothing) {
   const km_test::ScratchFolder scratch("km_zip");
   fs::current_path(scratch.path());
-  scratch.File("zeros", std::string(64 << 20, '\0'));
-  RunTool("zip", {"-q", "-X", "bomb.zip", "zeros"});
-  DeclareSize("bomb.zip", 1024);
-  fs::create_directory("out");
-  fs::current_path("out");
-  scratch.File("out/zeros", "old");
+  const std::string bomb = DeflatedZeros(scratch, 64 << 20);
+  const std::string thousand = DeflatedZeros(scratch, 1000);
+  const std::string bad = "Error# -103 in unzReadCurrentFile";
+  const struct {
+    RawEntry entry;
+    std::string error;  // after "ERROR (Minizip): "
+    bool folderInTheWay = false;
+  } cases[] = {
+      // 64 MiB declared as 1 KiB: read up to 1 KiB, whose checksum then fails.
+      {{"zeros", bomb, 8, 1024}, "Error# -105 in unzCloseCurrentFile"},
+      {{"zeros", bomb, 8, 1024, true}, bad},  // the same in a ZIP64 field
+      // Cut: less data than declared.
+      {{"zeros", thousand, 8, 1001}, bad},
+      {{"zeros", "12345", 0, 10}, bad},
+      {{"zeros", "12345", 0, 1ULL << 62, true}, bad},
+      {{"zeros", "\xff", 8, 1}, "Error# -3 in unzReadCurrentFile"},  // no deflate data
+      {{"zeros", ""}, "Could not open file zeros", true},
+  };
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    const fs::path archive =
+        scratch.File("in" + std::to_string(i) + ".zip", RawZip({cases[i].entry}));
+    const fs::path out = scratch / ("out" + std::to_string(i));
+    if (cases[i].folderInTheWay) {
+      fs::create_directories(out / "zeros");
+    } else {
+      scratch.File("out" + std::to_string(i) + "/zeros", "old");
+    }
+    fs::current_path(out);
+    ArchiveEngine engine;
+    EXPECT_EQ(engine.Extract(archive), "ERROR (Minizip): " + cases[i].error) << i;
+    EXPECT_LE(engine.Status().bytesDone, 1024u) << i;
+    EXPECT_EQ(FolderEntries("."), Strings{"zeros"}) << i;
+    if (cases[i].folderInTheWay) {
+      EXPECT_TRUE(fs::is_empty("zeros")) << i;
+    } else {
+      EXPECT_EQ(ReadFile("zeros"), "old") << i;
+    }
+  }
+}
+
+TEST(ZipDriver, DirectoryClaimsAreBounded) {
+  const km_test::ScratchFolder scratch("km_zip");
+  const RawEntry huge{"a", "A", 0, 1ULL << 63, true};
+  const struct {
+    std::vector<RawEntry> entries;
+    std::uint64_t count;
+    std::string error;
+    std::uint64_t total;
+  } cases[] = {
+      {{huge, huge}, UINT64_MAX, "Error# -103 in unzReadCurrentFile", UINT64_MAX},
+      {{{"a", "A"}}, 0xFFFF, "Error# -103 unzGoToNextFile", 1},
+      {{{"a", "A"}}, 1ULL << 40, "Error# -103 unzGoToNextFile", 1},
+  };
+  fs::create_directory(scratch / "out");
+  fs::current_path(scratch / "out");
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    const fs::path archive =
+        scratch.File("in" + std::to_string(i) + ".zip", RawZip(cases[i].entries, cases[i].count));
+    ArchiveEngine engine;
+    EXPECT_EQ(engine.Extract(archive), "ERROR (Minizip): " + cases[i].error) << i;
+    EXPECT_EQ(engine.Status().totalBytes, cases[i].total) << i;
+    EXPECT_EQ(FolderEntries("."), Strings{}) << i;
+  }
+}
+
+TEST(ZipDriver, SeventyThousandEmptyEntriesAreAllCreated) {
+  const km_test::ScratchFolder scratch("km_zip");
+  std::vector<RawEntry> entries(70000);  // past the 16-bit count of the plain end record
+  for (std::size_t i = 0; i < entries.size(); ++i) entries[i].name = "e" + std::to_string(i);
+  const fs::path archive = scratch.File("many.zip", RawZip(entries));
+  fs::create_directory(scratch / "out");
+  fs::current_path(scratch / "out");
   ArchiveEngine engine;
-  const std::string error = engine.Extract("../bomb.zip");
-  EXPECT_EQ(error, "ERROR (Minizip): Error# -105 in unzCloseCurrentFile");
-  EXPECT_LE(engine.Status().bytesDone, 1024u);
-  EXPECT_EQ(FolderEntries("."), Strings{"zeros"});
-  EXPECT_EQ(ReadFile("zeros"), "old");
+  EXPECT_EQ(engine.Extract(archive), "");
+  EXPECT_EQ(engine.Status().filesDone, 70000);
+  EXPECT_EQ(FolderEntries(".").size(), 70000u);
+  EXPECT_TRUE(fs::is_regular_file("e69999"));
 }
 
 TEST(ZipDriver, StopRequestsEndWithoutAMessage) {

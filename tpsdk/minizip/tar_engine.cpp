@@ -25,6 +25,12 @@ constexpr long kDefaultBlocking = 20;
 constexpr long kMaxBlocking = 4096;
 constexpr std::uint64_t kMaxOctal11 = 077777777777ULL;  // what 11 octal digits hold
 constexpr int kMaxReadRetries = 12;
+// Reading takes the archive in pieces of at least this size, whatever its blocking; writing
+// without volumes gathers whole blocks up to it: few system calls, large reads and writes.
+constexpr std::size_t kPiece = 256 * 1024;
+// After a seek past an entry's data the next read is short: most likely only the next header
+// is needed before the next seek.
+constexpr std::size_t kPieceAfterSeek = 8192;
 constexpr std::string_view kCannotOpen = "ERROR (Minizip): Cannot open %s or %s.tpc";
 
 constexpr std::size_t kNameAt = 0, kNameSize = 100;
@@ -191,6 +197,8 @@ class TarRun {
   bool inputEnded_ = false;
   platform::UniqueFd archive_;
   std::string archivePath_;
+  std::uint64_t archiveSize_ = 0;  // reading a regular file: its size; otherwise 0
+  std::size_t nextRead_ = 0;       // reading: bytes the next read asks for; 0: the buffer
   long volumeBlocks_ = 0;
   long volumeIndex_ = 0;
   bool overwriteAll_ = false;
@@ -224,13 +232,15 @@ bool TarRun::WriteBlock() {
     if (engine_.CallVolumeHook() != 0) return FailCancelled(83), false;
     if (!OpenOutput(engine_.GetFullVolumeName())) return false;
   }
-  const ssize_t written = write(archive_.get(), block_.data(), blockSize_);
+  // The buffer's whole blocks; at the end, what it holds made up to a whole block.
+  const std::size_t size = (blockUsed_ + blockSize_ - 1) / blockSize_ * blockSize_;
+  const ssize_t written = write(archive_.get(), block_.data(), size);
   if (written < 0) {
     Fail(5, archivePath_, errno);
     stopped_ = true;
     return false;
   }
-  if (static_cast<std::size_t>(written) != blockSize_) {
+  if (static_cast<std::size_t>(written) != size) {
     Fail(52, archivePath_, ENOSPC);
     stopped_ = true;
     return false;
@@ -250,12 +260,12 @@ bool TarRun::WriteBlock() {
 
 bool TarRun::PutBytes(const unsigned char* data, std::size_t size) {
   while (size > 0) {
-    const std::size_t n = std::min(size, blockSize_ - blockUsed_);
+    const std::size_t n = std::min(size, block_.size() - blockUsed_);
     std::memcpy(block_.data() + blockUsed_, data, n);
     blockUsed_ += n;
     data += n;
     size -= n;
-    if (blockUsed_ == blockSize_ && !WriteBlock()) return false;
+    if (blockUsed_ == block_.size() && !WriteBlock()) return false;
   }
   return true;
 }
@@ -267,7 +277,7 @@ bool TarRun::CopyFileData(int fd, const std::string& path, std::uint64_t size) {
   std::uint64_t left = size;
   bool failed = false;
   while (left > 0) {
-    const std::size_t room = std::min<std::uint64_t>(left, blockSize_ - blockUsed_);
+    const std::size_t room = std::min<std::uint64_t>(left, block_.size() - blockUsed_);
     ssize_t got = 0;
     if (!failed) {
       do {
@@ -289,13 +299,13 @@ bool TarRun::CopyFileData(int fd, const std::string& path, std::uint64_t size) {
       status.currentDone += used;
       if (engine_.CallProgress() != 0) return FailCancelled(85), false;
     }
-    if (blockUsed_ == blockSize_ && !WriteBlock()) return false;
+    if (blockUsed_ == block_.size() && !WriteBlock()) return false;
   }
   // The rest of the last record stays zero.
   const std::size_t tail = blockUsed_ % kRecord;
   if (tail != 0) {
     blockUsed_ += kRecord - tail;
-    if (blockUsed_ == blockSize_ && !WriteBlock()) return false;
+    if (blockUsed_ == block_.size() && !WriteBlock()) return false;
   }
   return true;
 }
@@ -364,7 +374,9 @@ void TarRun::Create() {
     path = engine_.GetFullVolumeName();
   }
   if (!OpenOutput(path)) return;
-  block_.assign(blockSize_, 0);
+  // Volumes are written block by block: each volume is announced before its first block.
+  block_.assign(
+      volumeSize > 0 ? blockSize_ : std::max<std::size_t>(1, kPiece / blockSize_) * blockSize_, 0);
 
   for (const std::string& file : files) {
     if (stopped_ || engine_.IsCancelled()) break;
@@ -388,12 +400,17 @@ bool TarRun::OpenInput() {
   archivePath_ = path;
   archive_.reset(open(path.c_str(), O_RDONLY | O_CLOEXEC));
   blockUsed_ = blockFilled_ = 0;
+  nextRead_ = 0;
   firstBlock_ = true;
   inputEnded_ = false;
   if (!archive_) {
     engine_.SetFirstError(kCannotOpen, {path, path});
     return false;
   }
+  struct stat st {};
+  archiveSize_ = fstat(archive_.get(), &st) == 0 && S_ISREG(st.st_mode)
+                     ? static_cast<std::uint64_t>(st.st_size)
+                     : 0;
   return true;
 }
 
@@ -404,10 +421,12 @@ const unsigned char* TarRun::NextRecord() {
     return block_.data() + blockUsed_ - kRecord;
   }
   if (inputEnded_) return nullptr;
+  const std::size_t wanted = nextRead_ > 0 ? std::min(nextRead_, block_.size()) : block_.size();
+  nextRead_ = 0;
   std::size_t filled = 0;
   int failures = 0;
-  while (filled < blockSize_) {
-    const ssize_t got = read(archive_.get(), block_.data() + filled, blockSize_ - filled);
+  while (filled < wanted) {
+    const ssize_t got = read(archive_.get(), block_.data() + filled, wanted - filled);
     if (got < 0) {
       if (errno == EINTR) continue;
       Fail(6, archivePath_, errno);
@@ -421,7 +440,7 @@ const unsigned char* TarRun::NextRecord() {
     if (got == 0) break;
     filled += static_cast<std::size_t>(got);
   }
-  if (filled < blockSize_) {
+  if (filled < wanted) {
     inputEnded_ = true;
     // Other writers end a file archive with a short block of whole records; only a torn record
     // or an archive without any record is a failure.
@@ -460,6 +479,20 @@ bool TarRun::ReadHeader(Header& header) {
 }
 
 bool TarRun::SkipData(const Header& header) {
+  // Data past what was read is passed over with a seek when the file certainly holds it; a
+  // short archive is read on, to fail as it always did.
+  const std::uint64_t records = (header.size + kRecord - 1) / kRecord;
+  const std::uint64_t buffered = (blockFilled_ - blockUsed_) / kRecord;
+  if (records > buffered && archiveSize_ > 0 && !inputEnded_) {
+    const std::uint64_t beyond = (records - buffered) * kRecord;
+    const off_t at = lseek(archive_.get(), 0, SEEK_CUR);
+    if (at >= 0 && static_cast<std::uint64_t>(at) + beyond <= archiveSize_ &&
+        lseek(archive_.get(), static_cast<off_t>(beyond), SEEK_CUR) >= 0) {
+      blockUsed_ = blockFilled_ = 0;
+      nextRead_ = kPieceAfterSeek;
+      return true;
+    }
+  }
   for (std::uint64_t left = header.size; left > 0; left -= std::min<std::uint64_t>(left, kRecord)) {
     if (!NextRecord()) {
       Fail(75, header.name, EIO);
@@ -550,6 +583,7 @@ void TarRun::ExtractFile(const Header& header, const std::string& bare, bool val
     if (written < 0 || static_cast<std::size_t>(written) != chunk) {
       Fail(10, bare, written < 0 ? errno : ENOSPC);
       writing = false;
+      complete = false;  // also when this was the entry's last piece
       continue;
     }
     if (!validation) {
@@ -591,7 +625,7 @@ void TarRun::ExtractEntry(const Header& header, bool validation) {
 }
 
 void TarRun::Read(bool extract) {
-  block_.assign(blockSize_, 0);
+  block_.assign(std::max(blockSize_, kPiece), 0);
   ArchiveStatus& status = engine_.Status();
   const bool validation = extract && options_.names.size() == 1 && options_.names[0] == "!";
   Header header;

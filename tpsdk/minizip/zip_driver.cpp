@@ -16,18 +16,20 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdint>
 #include <ctime>
 #include <string>
 #include <vector>
 
 #include "archive_engine.h"
 #include "platform/unique_fd.h"
+#include "zip_input.h"
 
 namespace tpsdk {
 namespace {
 
-// Large enough that reading and writing cost few system calls, small enough to stay in cache.
-constexpr std::size_t kCreateBlock = 256 * 1024;
+constexpr std::size_t kCreateBlock = 16384;
+// Large enough that writing an entry costs few system calls, small enough to stay in cache.
 constexpr std::size_t kExtractBlock = 256 * 1024;
 
 bool IsOption(const std::string& arg) {
@@ -126,14 +128,35 @@ struct ExtractRun {
   std::vector<char> buffer = std::vector<char>(kExtractBlock);
 };
 
-// The entry's name as a C reader sees it (up to a NUL), whatever its length.
+// The size a ZIP64 extra field gives when the directory record says 0xFFFFFFFF; this minizip
+// release leaves that marker in place on 64-bit systems.
+std::uint64_t Zip64Size(std::uint64_t size, const std::vector<unsigned char>& extra) {
+  constexpr std::uint64_t kMarker = 0xFFFFFFFF;
+  if (size != kMarker) return size;
+  for (std::size_t at = 0; at + 4 <= extra.size();) {
+    const unsigned id = extra[at] | extra[at + 1] << 8;
+    const std::size_t length = extra[at + 2] | extra[at + 3] << 8;
+    if (id == 1 && length >= 8 && at + 12 <= extra.size()) {
+      std::uint64_t value = 0;
+      for (int i = 7; i >= 0; --i) value = value << 8 | extra[at + 4 + i];
+      return value;
+    }
+    at += 4 + length;
+  }
+  return size;
+}
+
+// The entry's name as a C reader sees it (up to a NUL), whatever its length, and its declared
+// size, also from a ZIP64 extra field.
 bool CurrentEntry(ExtractRun& run, unz_file_info64& info, std::string& name) {
   int err = unzGetCurrentFileInfo64(run.archive, &info, nullptr, 0, nullptr, 0, nullptr, 0);
   if (err == UNZ_OK) {
     std::vector<char> text(info.size_filename + 1, '\0');
-    err = unzGetCurrentFileInfo64(run.archive, &info, text.data(), text.size(), nullptr, 0, nullptr,
-                                  0);
+    std::vector<unsigned char> extra(info.size_file_extra);
+    err = unzGetCurrentFileInfo64(run.archive, &info, text.data(), text.size(), extra.data(),
+                                  extra.size(), nullptr, 0);
     name = text.data();
+    info.uncompressed_size = Zip64Size(info.uncompressed_size, extra);
   }
   if (err != UNZ_OK) {
     run.engine.SetError("ERROR (Minizip): Error# %d in unzGetCurrentFileInfo", {err});
@@ -186,12 +209,14 @@ bool CopyEntry(ExtractRun& run, int fd, std::uint64_t declaredSize) {
       run.engine.SetError("ERROR (Minizip): Error# %d in unzReadCurrentFile", {got});
       return false;
     }
-    if (got == 0) return true;
-    // An entry never grows past the size its directory record declares.
-    if (static_cast<std::uint64_t>(got) > declaredSize - written) {
+    // An entry holds exactly the size its directory record declares: never more (a bomb), never
+    // less (cut; this minizip checks the checksum only once that size is reached).
+    if (got == 0 ? written != declaredSize
+                 : static_cast<std::uint64_t>(got) > declaredSize - written) {
       run.engine.SetError("ERROR (Minizip): Error# %d in unzReadCurrentFile", {UNZ_BADZIPFILE});
       return false;
     }
+    if (got == 0) return true;
     if (!WriteAll(fd, run.buffer.data(), static_cast<std::size_t>(got))) {
       run.engine.SetError("ERROR (Minizip): Unexpected problem writing file (disk full?)");
       return false;
@@ -289,7 +314,10 @@ bool PreScan(ExtractRun& run, ZPOS64_T& count) {
     unz_file_info64 info{};
     std::string name;
     if (!CurrentEntry(run, info, name)) return false;
-    run.engine.Status().totalBytes += info.uncompressed_size;
+    // Claims are the archive's, not facts: the total stops at the largest number.
+    std::uint64_t& total = run.engine.Status().totalBytes;
+    total = std::min<std::uint64_t>(total, UINT64_MAX - info.uncompressed_size) +
+            info.uncompressed_size;
     if (!NextEntry(run, i, count)) return false;
   }
   return true;
@@ -426,10 +454,12 @@ int UnzipMain(ArchiveEngine& engine, const ArgumentVector& args) {
   const std::string given = operands.empty() ? std::string() : operands[0];
   const std::string entry = operands.size() > 1 ? operands[1] : std::string();
   std::string archiveName = given;
-  ArchiveCloser closer{unzOpen64(archiveName.c_str())};
+  ZipInput input;
+  zlib_filefunc64_def functions = input.Functions();
+  ArchiveCloser closer{unzOpen2_64(archiveName.c_str(), &functions)};
   if (closer.archive == nullptr) {
     archiveName = given + ".tpc";
-    closer.archive = unzOpen64(archiveName.c_str());
+    closer.archive = unzOpen2_64(archiveName.c_str(), &functions);
   }
   engine.Status().text = FormatMessage("Extracting archive: %s", {archiveName});
   if (closer.archive == nullptr) {
