@@ -34,9 +34,8 @@ void ArchiveEngine::SetVolumeHook(VolumeHook hook) {
 }
 
 void ArchiveEngine::SetOverwriteHook(OverwriteHook hook) {
-  overwrite_ = hook ? std::move(hook) : [](ArchiveEngine&, const std::string&) {
-    return std::string("Y");
-  };
+  overwrite_ =
+      hook ? std::move(hook) : [](ArchiveEngine&, const std::string&) { return std::string("Y"); };
 }
 
 void ArchiveEngine::SetNameParts(std::string_view folder, std::string_view base,
@@ -65,8 +64,7 @@ void ArchiveEngine::SetError(std::string_view format, std::initializer_list<Mess
   errorTemplate_ = format;
 }
 
-void ArchiveEngine::SetFirstError(std::string_view format,
-                                  std::initializer_list<MessageArg> args) {
+void ArchiveEngine::SetFirstError(std::string_view format, std::initializer_list<MessageArg> args) {
   if (!HasError()) SetError(format, args);
 }
 
