@@ -1,17 +1,34 @@
 #include "archive_engine.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <filesystem>
 #include <string>
+#include <vector>
 
+#include "archive_helpers.h"
 #include "env_override.h"
 #include "file_io.h"
+#include "process.h"
+#include "random_bytes.h"
 #include "scratch_folder.h"
 #include "tpsdk/tpsdk.h"
 
 namespace {
 
+namespace fs = std::filesystem;
+using km_test::EnterFolder;
+using km_test::FolderEntries;
+using km_test::ReadFile;
+using km_test::TarFile;
+using km_test::TarSpecial;
 using tpsdk::ArchiveEngine;
+using Strings = std::vector<std::string>;
+
+std::string TarFailure(int tag, const std::string& file, const char* reason) {
+  return tpsdk::FormatMessage(tpsdk::kInternalFailure, {tag, file, reason});
+}
 
 TEST(ArchiveEngine, VolumeNamesNumberFromOneOverTheCount) {
   ArchiveEngine engine;
@@ -55,18 +72,10 @@ TEST(ArchiveEngine, CancelNamesTheVolumeAndResetForgetsIt) {
   EXPECT_EQ(engine.ErrorTemplate(), "");
 }
 
+// An empty hook is never called: the default answers stand.
 TEST(ArchiveEngine, EmptyHooksRestoreTheDefaults) {
   ArchiveEngine engine(42);
   EXPECT_EQ(engine.GetUserData(), 42u);
-  EXPECT_EQ(engine.CallProgress(), 0);
-  EXPECT_EQ(engine.CallVolumeHook(), 0);
-  EXPECT_EQ(engine.AskOverwrite("x"), "Y");
-  engine.SetProgressHook([](ArchiveEngine&) { return 1; });
-  engine.SetVolumeHook([](ArchiveEngine&, const std::string&, const std::string&) { return 1; });
-  engine.SetOverwriteHook([](ArchiveEngine&, const std::string&) { return std::string("N"); });
-  EXPECT_EQ(engine.CallProgress(), 1);
-  EXPECT_EQ(engine.CallVolumeHook(), 1);
-  EXPECT_EQ(engine.AskOverwrite("x"), "N");
   engine.SetProgressHook({});
   engine.SetVolumeHook({});
   engine.SetOverwriteHook({});
@@ -104,11 +113,179 @@ TEST(ArchiveEngine, ProjectTypeOfContainer) {
     std::string message;
     EXPECT_EQ(tpsdk::TpsdkProjectTypeOfContainer(message, container.c_str()), c.type) << n;
     EXPECT_EQ(message.find(c.message), 0u) << message;
-    EXPECT_TRUE(km_test::FolderEntries(scratch / "tmp").empty());
+    EXPECT_TRUE(FolderEntries(scratch / "tmp").empty());
   }
   std::string message;
   EXPECT_EQ(tpsdk::TpsdkProjectTypeOfContainer(message, (scratch / "none.tpc").c_str()), -1);
   EXPECT_EQ(message, "Could not open file '" + (scratch / "none.tpc").string() + "'");
+}
+
+// The same hostile names in both formats: every entry lands in the folder under its bare name,
+// links at those names are replaced and never written through, and "." or ".." make nothing.
+// Tar also carries links, devices, folders and set-id modes, which are not made or not kept.
+TEST(ArchiveEngine, HostileEntriesStayInside) {
+  const km_test::ScratchFolder scratch("km_archive");
+  scratch.File("outside.txt", "keep");
+  scratch.File("outside2.txt", "keep");
+  fs::create_directories(scratch / "outdir");
+  const std::vector<std::pair<std::string, std::string>> common = {
+      {"../x1", "1"},  {"/abs/x2", "2"},    {"a\\..\\..\\x3", "3"},
+      {"victim", "v"}, {"hardvictim", "h"}, {"d/..", "5"},
+      {"d/.", "6"},    {"c:\\..", "7"},     {"..", "dots"}};
+  std::vector<km_test::TarEntry> tarEntries = {TarSpecial("../../d/", '5'),
+                                               TarSpecial("link", '2', "../outside.txt"),
+                                               TarSpecial("hard", '1', "../outside.txt"),
+                                               TarFile("suid", "s", 04755),
+                                               TarSpecial("fifo", '6'),
+                                               TarSpecial("dev", '3'),
+                                               TarSpecial("/abs/d2", '5'),
+                                               TarFile("sgid", "g", 02755),
+                                               TarFile("sticky", "t", 01755),
+                                               TarSpecial("dlink/", '5')};
+  std::vector<km_test::ZipEntry> zipEntries = {{"../../d1/", ""}, {"/abs/d2/", ""}, {"dlink/", ""}};
+  for (const auto& [name, data] : common) {
+    tarEntries.insert(tarEntries.begin(), TarFile(name, data));
+    zipEntries.push_back({name, data});
+  }
+  const struct {
+    bool tar;
+    std::string archive;
+    std::string error;  // only the first failure is reported
+    Strings extracted;
+  } cases[] = {
+      {true,
+       km_test::TarArchive(tarEntries),
+       TarFailure(9, "..", "Invalid argument"),
+       {"d", "d2", "dlink", "hardvictim", "sgid", "sticky", "suid", "victim", "x1", "x2", "x3"}},
+      {false,
+       km_test::ZipArchive(zipEntries),
+       "",
+       {"dlink", "hardvictim", "victim", "x1", "x2", "x3"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.tar ? "tar" : "zip");
+    const std::string in = c.tar ? "in_tar" : "in_zip";
+    const fs::path archive = scratch.File(in + ".archive", c.archive);
+    EnterFolder(scratch / in);
+    fs::create_symlink("../outside.txt", "victim");
+    fs::create_symlink(scratch / "outdir", "dlink");
+    fs::create_hard_link("../outside2.txt", "hardvictim");
+    EXPECT_EQ(ArchiveEngine().Extract(archive), c.error);
+    EXPECT_EQ(FolderEntries("."), c.extracted);
+    for (const char* name : {"x1", "x2", "x3", "victim", "hardvictim"}) {
+      EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(name))) << name;
+    }
+    EXPECT_EQ(ReadFile("x3") + ReadFile("victim") + ReadFile("hardvictim"), "3vh");
+    EXPECT_TRUE(fs::is_symlink("dlink"));
+    EXPECT_TRUE(fs::is_empty(scratch / "outdir"));
+    EXPECT_EQ(ReadFile(scratch / "outside.txt") + ReadFile(scratch / "outside2.txt"), "keepkeep");
+    if (!c.tar) continue;
+    EXPECT_TRUE(fs::is_directory(fs::symlink_status("d")));
+    EXPECT_TRUE(fs::is_directory(fs::symlink_status("d2")));
+    for (const char* name : {"suid", "sgid", "sticky"}) {
+      struct stat st {};
+      ASSERT_EQ(stat(name, &st), 0);
+      EXPECT_EQ(st.st_mode & 07000, 0u) << name;
+    }
+  }
+  EXPECT_EQ(FolderEntries(scratch.path()),
+            (Strings{"in_tar", "in_tar.archive", "in_zip", "in_zip.archive", "outdir",
+                     "outside.txt", "outside2.txt"}));
+}
+
+// The overwrite hook's answers mean the same in both formats: "N" keeps the old file, "A"
+// stops the asking, and without a hook every file is replaced.
+TEST(ArchiveEngine, OverwriteHookAnswers) {
+  const km_test::ScratchFolder scratch("km_archive");
+  const Strings names = {"a", "b", "c"};
+  Strings files;
+  for (const std::string& name : names)
+    files.push_back(scratch.File("src/" + name, "new").string());
+  const struct {
+    const char* answer;  // empty: the default hook
+    std::size_t asked;
+    const char* kept;
+  } cases[] = {{"", 0, "new"}, {"A", 1, "new"}, {"Y", 3, "new"}, {"N", 3, "old"}};
+  for (bool tar : {false, true}) {
+    ArchiveEngine engine;
+    engine.SetTarFormat(tar);
+    const std::string archive = (scratch / (tar ? "p.tar" : "p.zip")).string();
+    ASSERT_EQ(engine.Create(archive, files), "");
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(tar ? "tar " : "zip ") + c.answer);
+      EnterFolder(scratch / "out");
+      for (const std::string& name : names) km_test::WriteFile(name, "old");
+      Strings asked;
+      ArchiveEngine extracting;
+      if (*c.answer != '\0') {
+        extracting.SetOverwriteHook([&](ArchiveEngine&, const std::string& name) {
+          asked.push_back(name);
+          return std::string(c.answer);
+        });
+      }
+      EXPECT_EQ(extracting.Extract(archive), "");
+      EXPECT_EQ(asked, Strings(names.begin(), names.begin() + c.asked));
+      EXPECT_EQ(ReadFile("a") + ReadFile("b") + ReadFile("c"),
+                std::string(c.kept) + c.kept + c.kept);
+    }
+  }
+}
+
+// A write that fails (a full disk) leaves no partial file and an old file of the entry's name
+// whole; tar goes on with the next entry, zip stops there.
+TEST(ArchiveEngine, AFullDiskLeavesNoPartialFile) {
+  const km_test::ScratchFolder scratch("km_archive");
+  const std::string big = km_test::RandomBytes(100000, 6);
+  const struct {
+    bool tar;
+    std::string archive;
+    std::string error;  // its start
+    Strings extracted;
+  } cases[] = {
+      {true,
+       km_test::TarArchive({TarFile("big", big), TarFile("small", "s")}),
+       TarFailure(10, "big", ""),
+       {"big", "small"}},
+      {false,
+       km_test::ZipArchive({{"big", big}, {"small", "s"}}),
+       "ERROR (Minizip): Unexpected problem writing file (disk full?)",
+       {"big"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.tar ? "tar" : "zip");
+    const std::string out = c.tar ? "out_tar" : "out_zip";
+    const fs::path archive = scratch.File(out + ".archive", c.archive);
+    scratch.File(out + "/big", "old");
+    km_test::ProcessOptions full;
+    full.fileSizeLimit = 99999;  // a short write, and the entry's last one
+    full.workingDirectory = scratch / out;
+    const std::string error =
+        km_test::RunInChild([&] { return ArchiveEngine().Extract(archive); }, full).out;
+    EXPECT_TRUE(error.starts_with(c.error)) << error;
+    EXPECT_EQ(FolderEntries(scratch / out), c.extracted);
+    EXPECT_EQ(ReadFile(scratch / out / "big"), "old");
+  }
+}
+
+// Past the 16-bit entry count of a plain zip end record; tar without any index.
+TEST(ArchiveEngine, ManyEmptyEntriesAreAllCreated) {
+  const km_test::ScratchFolder scratch("km_archive");
+  for (bool tar : {false, true}) {
+    const std::size_t count = tar ? 20000 : 70000;
+    std::vector<km_test::TarEntry> tarEntries(count);
+    std::vector<km_test::ZipEntry> zipEntries(count);
+    for (std::size_t i = 0; i < count; ++i)
+      tarEntries[i].name = zipEntries[i].name = "e" + std::to_string(i);
+    const fs::path archive =
+        scratch.File(tar ? "many.tar" : "many.zip",
+                     tar ? km_test::TarArchive(tarEntries) : km_test::ZipArchive(zipEntries));
+    EnterFolder(scratch / (tar ? "tar" : "zip"));
+    ArchiveEngine engine;
+    EXPECT_EQ(engine.Extract(archive), "");
+    EXPECT_EQ(engine.Status().filesDone, static_cast<long>(count));
+    EXPECT_EQ(FolderEntries(".").size(), count);
+    EXPECT_TRUE(fs::is_regular_file("e" + std::to_string(count - 1)));
+  }
 }
 
 }  // namespace

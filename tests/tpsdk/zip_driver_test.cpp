@@ -2,7 +2,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <ctime>
 #include <filesystem>
@@ -11,6 +10,7 @@
 #include <vector>
 
 #include "archive_engine.h"
+#include "archive_helpers.h"
 #include "file_io.h"
 #include "process.h"
 #include "random_bytes.h"
@@ -19,49 +19,13 @@
 namespace {
 
 namespace fs = std::filesystem;
+using km_test::EnterFolder;
 using km_test::FolderEntries;
 using km_test::ReadFile;
 using tpsdk::ArchiveEngine;
 using Strings = std::vector<std::string>;
 
 using km_test::RunTool;
-
-// A container made by Info-ZIP zip whose entry names are then rewritten byte for byte, for
-// names zip would never write (backslashes, "..", absolute paths). Contents must not hold "Q".
-fs::path CraftedZip(const km_test::ScratchFolder& scratch,
-                    const std::vector<std::pair<std::string, std::string>>& entries) {
-  const fs::path craft = scratch / "craft";
-  Strings args = {"-q", "-X", "-0", "crafted.zip"};
-  Strings placeholders;
-  for (const auto& [name, bytes] : entries) {
-    std::string placeholder(name.size(), 'Q');
-    placeholder[0] = static_cast<char>('a' + placeholders.size());
-    scratch.File("craft/" + placeholder, bytes);
-    placeholders.push_back(placeholder);
-    args.push_back(placeholder);
-  }
-  RunTool("zip", args, craft);
-  std::string bytes = ReadFile(craft / "crafted.zip");
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    for (std::size_t at = 0; (at = bytes.find(placeholders[i], at)) != std::string::npos;) {
-      bytes.replace(at, placeholders[i].size(), entries[i].first);
-    }
-  }
-  fs::remove_all(craft);
-  return scratch.File("crafted.zip", bytes);
-}
-
-time_t LocalTime(int year, int month, int day, int hour, int minute, int second) {
-  struct tm local {};
-  local.tm_year = year - 1900;
-  local.tm_mon = month - 1;
-  local.tm_mday = day;
-  local.tm_hour = hour;
-  local.tm_min = minute;
-  local.tm_sec = second;
-  local.tm_isdst = -1;
-  return mktime(&local);
-}
 
 time_t Modified(const fs::path& file) {
   struct stat info {};
@@ -77,7 +41,7 @@ TEST(ZipDriver, InfoZipReadsOurContainerByteForByte) {
   const Strings bytes = {"small text\n", km_test::RandomBytes(16384, 1),
                          km_test::RandomBytes(100000, 2), ""};
   for (std::size_t i = 0; i < names.size(); ++i) scratch.File(names[i], bytes[i]);
-  const time_t stamp = LocalTime(2020, 5, 17, 10, 20, 30);
+  const time_t stamp = 1589710830;  // even: zip keeps two-second steps
   const timeval times[2] = {{stamp, 0}, {stamp, 0}};
   ASSERT_EQ(utimes("in/small.txt", times), 0);
 
@@ -113,8 +77,7 @@ TEST(ZipDriver, InfoZipReadsOurContainerByteForByte) {
   }
   EXPECT_EQ(Modified("theirs/small.txt"), stamp);
 
-  fs::create_directory("ours");
-  fs::current_path("ours");
+  EnterFolder("ours");
   EXPECT_EQ(engine.Extract("../proj.tpc"), "");
   EXPECT_EQ(FolderEntries("."), (Strings{"big.bin", "block.bin", "empty", "small.txt"}));
   EXPECT_TRUE(ReadFile("big.bin") == bytes[2]);
@@ -189,12 +152,9 @@ TEST(ZipDriver, ExtractsInfoZipContainersUnderBareNames) {
   fs::create_symlink("../../victim", scratch / "src/e/link");  // stored as a link (-y)
   RunTool("zip", {"-q", "-r", "-y", "../deflated.zip", "a", "c", "d", "e"}, "src");
   RunTool("zip", {"-q", "-r", "-y", "-0", "-fz", "../stored.zip", "a", "c", "d", "e"}, "src");
-  const fs::path windows = CraftedZip(scratch, {{"w\\sub\\win.txt", "windows"}});
 
   for (const std::string archive : {"deflated.zip", "stored.zip"}) {
-    const fs::path out = scratch / ("x_" + archive);
-    fs::create_directory(out);
-    fs::current_path(out);
+    const fs::path out = EnterFolder(scratch / ("x_" + archive));
     ArchiveEngine engine;
     EXPECT_EQ(engine.Validate("../" + archive), "");
     EXPECT_EQ(FolderEntries("."), (Strings{"Main.TPF", "other.tpf"}));
@@ -210,150 +170,10 @@ TEST(ZipDriver, ExtractsInfoZipContainersUnderBareNames) {
                 fs::perms::none)
           << name;
     }
-    EXPECT_EQ(engine.Extract(windows), "");
-    EXPECT_EQ(ReadFile("win.txt"), "windows");
   }
   EXPECT_EQ(ReadFile(scratch / "victim"), "keep");
   ArchiveEngine engine;
   EXPECT_EQ(engine.Validate("../stored.zip"), "");
-  EXPECT_EQ(engine.Validate(windows),
-            "ERROR (Minizip): No .tpf file found in archive " + windows.string());
-}
-
-TEST(ZipDriver, OverwriteHookAnswers) {
-  const km_test::ScratchFolder scratch("km_zip");
-  fs::current_path(scratch.path());
-  scratch.File("one", "new one");
-  scratch.File("two", "new two");
-  ArchiveEngine engine;
-  ASSERT_EQ(engine.Create("arch", {"one", "two"}), "");
-  const struct {
-    const char* answer;  // empty: the default hook
-    int asked;
-    const char* two;
-  } cases[] = {{"", 0, "new two"}, {"A", 1, "new two"}, {"Y", 2, "new two"}, {"N", 2, "old"}};
-  for (const auto& c : cases) {
-    scratch.File("one", "old");
-    scratch.File("two", "old");
-    int asked = 0;
-    if (*c.answer != '\0') {
-      engine.SetOverwriteHook([&](ArchiveEngine&, const std::string&) {
-        ++asked;
-        return std::string(c.answer);
-      });
-    }
-    EXPECT_EQ(engine.Extract("arch.tpc"), "");
-    EXPECT_EQ(asked, c.asked) << c.answer;
-    EXPECT_EQ(ReadFile("two"), c.two) << c.answer;
-  }
-}
-
-TEST(ZipDriver, HostileEntriesStayInsideTheFolder) {
-  const km_test::ScratchFolder scratch("km_zip");
-  const fs::path archive = CraftedZip(scratch, {{"../x1", "1"},
-                                                {(scratch / "x2").string(), "2"},
-                                                {"a\\..\\..\\x3", "3"},
-                                                {"x4", "4"},
-                                                {"d/..", "5"},
-                                                {"d/.", "6"},
-                                                {"c:\\..", "7"},
-                                                {"../../d1/", ""},
-                                                {"/abs/d2/", ""},
-                                                {"x5", "5"}});
-  scratch.File("victim", "keep");
-  scratch.File("hard", "keep");
-  fs::create_directory(scratch / "in");
-  fs::create_symlink("../victim", scratch / "in/x4");
-  fs::create_hard_link(scratch / "hard", scratch / "in/x5");
-  fs::current_path(scratch / "in");
-  ArchiveEngine engine;
-  EXPECT_EQ(engine.Extract(archive), "");
-  EXPECT_EQ(FolderEntries("."), (Strings{"x1", "x2", "x3", "x4", "x5"}));
-  EXPECT_EQ(FolderEntries(scratch.path()), (Strings{"crafted.zip", "hard", "in", "victim"}));
-  EXPECT_EQ(ReadFile(scratch / "victim"), "keep");
-  EXPECT_EQ(ReadFile(scratch / "hard"), "keep");
-  EXPECT_FALSE(fs::is_symlink("x4"));
-  EXPECT_EQ(ReadFile("x4"), "4");
-  EXPECT_EQ(ReadFile("x5"), "5");
-  EXPECT_EQ(fs::status("x1").permissions() & (fs::perms::set_uid | fs::perms::owner_exec),
-            fs::perms::none);
-}
-
-void PutLittleEndian(std::string& out, std::uint64_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xff);
-}
-
-// One entry of a container written byte by byte: its data as stored, the method, and the size
-// its records declare (the data's length unless given), in a ZIP64 extra field if asked.
-struct RawEntry {
-  std::string name;
-  std::string data;
-  int method = 0;
-  std::uint64_t declared = UINT64_MAX;
-  bool zip64 = false;
-};
-
-// The end records claim count entries (the real number unless given), past 0xFFFF in a ZIP64
-// end record. Checksums are 0, which only empty entries match.
-std::string RawZip(const std::vector<RawEntry>& entries, std::uint64_t count = UINT64_MAX) {
-  std::string out, directory;
-  for (const RawEntry& e : entries) {
-    const std::uint64_t size = e.declared == UINT64_MAX ? e.data.size() : e.declared;
-    std::string extra;
-    if (e.zip64) {
-      PutLittleEndian(extra, 1, 2);
-      PutLittleEndian(extra, 8, 2);
-      PutLittleEndian(extra, size, 8);
-    }
-    const std::uint64_t offset = out.size();
-    for (const bool local : {true, false}) {
-      std::string& to = local ? out : directory;
-      to += local ? "PK\x03\x04" : "PK\x01\x02";
-      if (!local) PutLittleEndian(to, 45, 2);  // made by
-      PutLittleEndian(to, 45, 2);              // version needed
-      PutLittleEndian(to, 0, 2);
-      PutLittleEndian(to, e.method, 2);
-      PutLittleEndian(to, 0x210000, 4);  // 1980-01-01 00:00
-      PutLittleEndian(to, 0, 4);
-      PutLittleEndian(to, e.data.size(), 4);
-      PutLittleEndian(to, e.zip64 ? 0xFFFFFFFF : size, 4);
-      PutLittleEndian(to, e.name.size(), 2);
-      PutLittleEndian(to, extra.size(), 2);
-      if (!local) {
-        PutLittleEndian(to, 0, 6);  // comment, disk, internal attributes
-        PutLittleEndian(to, 0, 4);
-        PutLittleEndian(to, offset, 4);
-      }
-      to += e.name + extra;
-    }
-    out += e.data;
-  }
-  const std::uint64_t at = out.size();
-  const std::uint64_t n = count == UINT64_MAX ? entries.size() : count;
-  out += directory;
-  if (n > 0xFFFF) {
-    const std::uint64_t end64 = out.size();
-    out += "PK\x06\x06";
-    PutLittleEndian(out, 44, 8);
-    PutLittleEndian(out, 45 << 16 | 45, 4);
-    PutLittleEndian(out, 0, 8);
-    PutLittleEndian(out, n, 8);
-    PutLittleEndian(out, n, 8);
-    PutLittleEndian(out, directory.size(), 8);
-    PutLittleEndian(out, at, 8);
-    out += "PK\x06\x07";
-    PutLittleEndian(out, 0, 4);
-    PutLittleEndian(out, end64, 8);
-    PutLittleEndian(out, 1, 4);
-  }
-  out += "PK\x05\x06";
-  PutLittleEndian(out, 0, 4);
-  PutLittleEndian(out, std::min<std::uint64_t>(n, 0xFFFF), 2);
-  PutLittleEndian(out, std::min<std::uint64_t>(n, 0xFFFF), 2);
-  PutLittleEndian(out, directory.size(), 4);
-  PutLittleEndian(out, at, 4);
-  PutLittleEndian(out, 0, 2);
-  return out;
 }
 
 // The deflate data Info-ZIP writes for that many zero bytes (read from a sparse file).
@@ -380,7 +200,7 @@ TEST(ZipDriver, EntriesUnlikeTheirDeclaredSizeLeaveNothing) {
   const std::string thousand = DeflatedZeros(scratch, 1000);
   const std::string bad = "Error# -103 in unzReadCurrentFile";
   const struct {
-    RawEntry entry;
+    km_test::ZipEntry entry;
     std::string error;  // after "ERROR (Minizip): "
     bool folderInTheWay = false;
   } cases[] = {
@@ -396,7 +216,7 @@ TEST(ZipDriver, EntriesUnlikeTheirDeclaredSizeLeaveNothing) {
   };
   for (std::size_t i = 0; i < std::size(cases); ++i) {
     const fs::path archive =
-        scratch.File("in" + std::to_string(i) + ".zip", RawZip({cases[i].entry}));
+        scratch.File("in" + std::to_string(i) + ".zip", km_test::ZipArchive({cases[i].entry}));
     const fs::path out = scratch / ("out" + std::to_string(i));
     if (cases[i].folderInTheWay) {
       fs::create_directories(out / "zeros");
@@ -418,9 +238,9 @@ TEST(ZipDriver, EntriesUnlikeTheirDeclaredSizeLeaveNothing) {
 
 TEST(ZipDriver, DirectoryClaimsAreBounded) {
   const km_test::ScratchFolder scratch("km_zip");
-  const RawEntry huge{"a", "A", 0, 1ULL << 63, true};
+  const km_test::ZipEntry huge{"a", "A", 0, 1ULL << 63, true};
   const struct {
-    std::vector<RawEntry> entries;
+    std::vector<km_test::ZipEntry> entries;
     std::uint64_t count;
     std::string error;
     std::uint64_t total;
@@ -429,30 +249,15 @@ TEST(ZipDriver, DirectoryClaimsAreBounded) {
       {{{"a", "A"}}, 0xFFFF, "Error# -103 unzGoToNextFile", 1},
       {{{"a", "A"}}, 1ULL << 40, "Error# -103 unzGoToNextFile", 1},
   };
-  fs::create_directory(scratch / "out");
-  fs::current_path(scratch / "out");
+  EnterFolder(scratch / "out");
   for (std::size_t i = 0; i < std::size(cases); ++i) {
-    const fs::path archive =
-        scratch.File("in" + std::to_string(i) + ".zip", RawZip(cases[i].entries, cases[i].count));
+    const fs::path archive = scratch.File("in" + std::to_string(i) + ".zip",
+                                          km_test::ZipArchive(cases[i].entries, cases[i].count));
     ArchiveEngine engine;
     EXPECT_EQ(engine.Extract(archive), "ERROR (Minizip): " + cases[i].error) << i;
     EXPECT_EQ(engine.Status().totalBytes, cases[i].total) << i;
     EXPECT_EQ(FolderEntries("."), Strings{}) << i;
   }
-}
-
-TEST(ZipDriver, SeventyThousandEmptyEntriesAreAllCreated) {
-  const km_test::ScratchFolder scratch("km_zip");
-  std::vector<RawEntry> entries(70000);  // past the 16-bit count of the plain end record
-  for (std::size_t i = 0; i < entries.size(); ++i) entries[i].name = "e" + std::to_string(i);
-  const fs::path archive = scratch.File("many.zip", RawZip(entries));
-  fs::create_directory(scratch / "out");
-  fs::current_path(scratch / "out");
-  ArchiveEngine engine;
-  EXPECT_EQ(engine.Extract(archive), "");
-  EXPECT_EQ(engine.Status().filesDone, 70000);
-  EXPECT_EQ(FolderEntries(".").size(), 70000u);
-  EXPECT_TRUE(fs::is_regular_file("e69999"));
 }
 
 TEST(ZipDriver, StopRequestsEndWithoutAMessage) {
@@ -471,28 +276,22 @@ TEST(ZipDriver, StopRequestsEndWithoutAMessage) {
 
   engine.SetProgressHook({});
   ASSERT_EQ(engine.Create("whole", {"first", "big", "last"}), "");
-  fs::create_directory("out");
-  fs::current_path("out");
+  EnterFolder("out");
   engine.SetProgressHook([](ArchiveEngine& e) { return e.Status().currentDone >= 8192; });
   EXPECT_EQ(engine.Extract("../whole.tpc"), "");
   EXPECT_EQ(FolderEntries("."), Strings{"first"});
 }
 
-TEST(ZipDriver, AFullDiskIsReportedAndLeavesNoFile) {
+// A container the disk cannot hold whole is not left behind.
+TEST(ZipDriver, AFullDiskLeavesNoContainer) {
   const km_test::ScratchFolder scratch("km_zip");
   fs::current_path(scratch.path());
   scratch.File("big", km_test::RandomBytes(200000, 5));
-  ArchiveEngine engine;
-  ASSERT_EQ(engine.Create("arch", {"big"}), "");
-  fs::create_directory("out");
   km_test::ProcessOptions full;
   full.fileSizeLimit = 100000;
-  EXPECT_EQ(km_test::RunInChild([&] { return engine.Create("cut", {"big"}); }, full).out,
+  EXPECT_EQ(km_test::RunInChild([] { return ArchiveEngine().Create("cut", {"big"}); }, full).out,
             "ERROR (Minizip): Could not close archive cut.tpc");  // the last failure wins
-  full.workingDirectory = scratch / "out";
-  EXPECT_EQ(km_test::RunInChild([&] { return engine.Extract("../arch.tpc"); }, full).out,
-            "ERROR (Minizip): Unexpected problem writing file (disk full?)");
   EXPECT_FALSE(fs::exists("cut.tpc"));
-  EXPECT_EQ(FolderEntries("out"), Strings{});
 }
+
 }  // namespace
