@@ -58,12 +58,17 @@ wait_settled() {
   if ((left > 0)); then sleep "$left"; fi
 }
 
-# Best wall time in seconds, into t[OPERATION_TOOL], of `runs` runs of each tool after one
-# warm-up run; the tools take turns, so that a change in the machine's load hits all of them.
+# Best wall time in microseconds, into t[OPERATION_TOOL], of `runs` runs of each tool after one
+# warm-up run, and the least processor time (user and system) of a run into c[...]; the tools
+# take turns, so that a change in the machine's load hits all of them.
 #   measure OPERATION TOOL...
-declare -A t
+declare -A t c
+# The user and system time of the children, from the second line of `times` ("0m1.250s 0m0.300s").
+cpu_us() {
+  awk 'NR == 2 { split($0, f, /[ ms]+/); print int(((f[1] + f[3]) * 60 + f[2] + f[4]) * 1e6) }' "$1"
+}
 measure() {
-  local operation="$1" tool_name start end took folder key
+  local operation="$1" tool_name start end took folder key cpu
   shift
   [[ $operation == *extract ]] && wait_settled
   for ((r = 0; r <= runs; r++)); do
@@ -77,13 +82,16 @@ measure() {
       fi
       sync
       start=$(date +%s%N)
-      if ! (cd "$folder" && "$key" <"$work/list" >/dev/null 2>"$work/err"); then
+      if ! (cd "$folder" && "$key" <"$work/list" >/dev/null 2>"$work/err" &&
+        times >"$work/times"); then
         echo "$key failed: $(head -c 300 "$work/err")" >&2
         exit 1
       fi
       end=$(date +%s%N)
       took=$(((end - start) / 1000))
+      cpu=$(cpu_us "$work/times")
       if ((r > 0)) && [[ -z "${t[$key]:-}" || $took -lt ${t[$key]} ]]; then t[$key]=$took; fi
+      if ((r > 0)) && [[ -z "${c[$key]:-}" || $cpu -lt ${c[$key]} ]]; then c[$key]=$cpu; fi
     done
   done
   rm -f "$work/new.zip" "$work/new.tar"
@@ -124,18 +132,22 @@ measure tar_create ours tar
 measure tar_extract ours tar bsdtar
 
 seconds() { awk -v us="$1" 'BEGIN { printf "%.3f", us / 1e6 }'; }
-printf '%-12s %-7s %8s %6s %10s\n' operation tool seconds MB/s ours/tool
-# One line per tool, with the time ratio ours / theirs, then the verdict against the faster
-# other tool.
+printf '%-12s %-7s %8s %6s %10s %8s %10s\n' operation tool seconds MB/s ours/tool cpu-s ours/tool
+# One line per tool: wall time, throughput and the ratio ours / theirs, then the same for the
+# processor time, which the load of other programs on the machine disturbs less; the verdict
+# is on the wall time, against the faster other tool.
 report() {
-  local operation="$1" goal="$2" ours fastest="" other r
+  local operation="$1" goal="$2" ours ours_cpu fastest="" other r
   shift 2
   ours=${t[${operation}_ours]}
-  printf '%-12s %-7s %8s %6s\n' "${operation/_/ }" ours "$(seconds "$ours")" "$(mbps "$ours")"
+  ours_cpu=${c[${operation}_ours]}
+  printf '%-12s %-7s %8s %6s %10s %8s\n' "${operation/_/ }" ours "$(seconds "$ours")" \
+    "$(mbps "$ours")" "" "$(seconds "$ours_cpu")"
   for other in "$@"; do
-    local theirs=${t[${operation}_$other]}
-    printf '%-12s %-7s %8s %6s %10s\n' "" "$other" "$(seconds "$theirs")" "$(mbps "$theirs")" \
-      "$(ratio "$ours" "$theirs")"
+    local theirs=${t[${operation}_$other]} theirs_cpu=${c[${operation}_$other]}
+    printf '%-12s %-7s %8s %6s %10s %8s %10s\n' "" "$other" "$(seconds "$theirs")" \
+      "$(mbps "$theirs")" "$(ratio "$ours" "$theirs")" "$(seconds "$theirs_cpu")" \
+      "$(ratio "$ours_cpu" "$theirs_cpu")"
     if [[ -z "$fastest" ]] || ((theirs < t[${operation}_$fastest])); then fastest=$other; fi
   done
   r=$(ratio "$ours" "${t[${operation}_$fastest]}")
