@@ -16,8 +16,11 @@
 #include <vector>
 
 #include "archive_engine.h"
+#include "bench_random.h"
 
 namespace {
+
+using bench::Random;
 
 int Usage() {
   std::fputs(
@@ -32,21 +35,6 @@ int Report(const std::string& error) {
   std::fprintf(stderr, "%s\n", error.c_str());
   return 1;
 }
-
-class Random {
- public:
-  explicit Random(std::uint64_t seed) : state_(seed * 0x9E3779B97F4A7C15ull + 1) {}
-  std::uint64_t Next() {
-    state_ ^= state_ << 13;
-    state_ ^= state_ >> 7;
-    state_ ^= state_ << 17;
-    return state_;
-  }
-  double Unit() { return static_cast<double>(Next() >> 11) / 9007199254740992.0; }
-
- private:
-  std::uint64_t state_;
-};
 
 constexpr double kMinSize = 4096, kMaxSize = 4 << 20;
 

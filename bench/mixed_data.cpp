@@ -3,22 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "bench_random.h"
+
 namespace bench {
 namespace {
-
-class Random {
- public:
-  explicit Random(std::uint64_t seed) : state_(seed * 0x9E3779B97F4A7C15ull + 1) {}
-  std::uint64_t Next() {
-    state_ ^= state_ << 13;
-    state_ ^= state_ >> 7;
-    state_ ^= state_ << 17;
-    return state_;
-  }
-
- private:
-  std::uint64_t state_;
-};
 
 constexpr char kText[] =
     "/Helvetica findfont 12 scalefont setfont 72 720 moveto (Invoice 2026-0042) show\n"

@@ -522,7 +522,8 @@ void TarRun::ExtractFile(const Header& header, const std::string& bare, bool val
     return;
   }
   struct stat st {};
-  if (!overwriteAll_ && !validation && lstat(bare.c_str(), &st) == 0) {
+  const bool present = lstat(bare.c_str(), &st) == 0;
+  if (!overwriteAll_ && !validation && present) {
     const std::string answer = engine_.AskOverwrite(bare);
     if (answer == "N") {
       SkipData(header);
@@ -530,20 +531,23 @@ void TarRun::ExtractFile(const Header& header, const std::string& bare, bool val
     }
     if (answer == "A") overwriteAll_ = true;
   }
-  // Written under a private name and renamed over the entry's name once whole: a broken
-  // archive, a full disk or a stop never leaves a cut file, and a file of that name stays as
-  // it was until then. A link at the name is replaced, never written through; anything else
-  // that is not a regular file stays.
-  if (lstat(bare.c_str(), &st) == 0 &&
-      (options_.keepExisting || !(S_ISREG(st.st_mode) || S_ISLNK(st.st_mode)))) {
+  // A file of that name is replaced only by renaming a whole private copy over it: a broken
+  // archive, a full disk or a stop never leaves a cut file, and the old file stays as it was
+  // until then. A link at the name is replaced, never written through; anything else that is
+  // not a regular file stays. A new name is written in place and removed again if cut.
+  if (present && (options_.keepExisting || !(S_ISREG(st.st_mode) || S_ISLNK(st.st_mode)))) {
     Fail(9, bare, options_.keepExisting ? EEXIST : S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
     SkipData(header);
     return;
   }
-  const std::string temporary =
-      ".km_untar_" + std::to_string(getpid()) + "_" + std::to_string(++temporaryCount_);
-  platform::UniqueFd fd(open(
-      temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, header.mode & 0777));
+  constexpr int kCreate = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+  std::string target = bare;
+  platform::UniqueFd fd;
+  if (!present) fd.reset(open(bare.c_str(), kCreate, header.mode & 0777));
+  if (!fd && (present || errno == EEXIST)) {
+    target = ".km_untar_" + std::to_string(getpid()) + "_" + std::to_string(++temporaryCount_);
+    fd.reset(open(target.c_str(), kCreate, header.mode & 0777));
+  }
   if (!fd) {
     Fail(9, bare, errno);
     SkipData(header);
@@ -596,12 +600,12 @@ void TarRun::ExtractFile(const Header& header, const std::string& bare, bool val
     Fail(11, bare, errno);
     complete = false;
   }
-  if (complete && rename(temporary.c_str(), bare.c_str()) != 0) {
+  if (complete && target != bare && rename(target.c_str(), bare.c_str()) != 0) {
     Fail(9, bare, errno);
     complete = false;
   }
   if (!complete) {
-    unlink(temporary.c_str());
+    unlink(target.c_str());
     if (validation) engine_.SetFoundProjectFile("");
   }
 }
