@@ -256,6 +256,14 @@ TEST_F(ContainerOperations, BrokenContainersLeaveNothingBehind) {
   const std::string corrupt = scratch.File("corrupt.tpc", "PK\x03\x04 cut short").string();
   const std::string gap = (scratch / "gap.tpc").string();  // l.ps is missing
   km_test::RunTool("zip", {"-q", "-j", gap, source->GetProjectFilePath(), file(1), file(2)});
+  // A project file cut before its end tag names its project but does not load.
+  const std::string whole = km_test::ReadFile(source->GetProjectFilePath());
+  const fs::path cutFolder = scratch / "cut";
+  fs::create_directories(cutFolder);
+  km_test::WriteFile(cutFolder / "P.tpf", whole.substr(0, whole.rfind("</TPF>")));
+  const std::string cut = (scratch / "cut.tpc").string();
+  km_test::RunTool("zip",
+                   {"-q", "-j", cut, (cutFolder / "P.tpf").string(), file(0), file(1), file(2)});
 
   const std::string noTpf = "ERROR: Could not find a file with .tpf extension in archive '";
   const struct {
@@ -267,6 +275,7 @@ TEST_F(ContainerOperations, BrokenContainersLeaveNothingBehind) {
       {noTpfTar, {noTpf + noTpfTar + "'"}},
       {corrupt, {"ERROR (Minizip): Cannot open " + corrupt + " or " + corrupt + ".tpc"}},
       {gap, {}},
+      {cut, {"ERROR: Premature end of file (no </TPF> tag?)"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.container);
