@@ -124,6 +124,9 @@ class ArchiveEngine {
   OverwriteHook overwrite_;
 };
 
+// The name zip creation writes: the name given, with ".tpc" when it holds no dot at all.
+std::string ZipArchiveName(const std::string& given);
+
 // The format programs. Each returns 0 when it ran without a failure; the failure is in the
 // engine's error text.
 int ZipMain(ArchiveEngine& engine, const ArgumentVector& args);

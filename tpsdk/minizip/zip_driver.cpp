@@ -390,6 +390,10 @@ struct ArchiveCloser {
 
 }  // namespace
 
+std::string ZipArchiveName(const std::string& given) {
+  return given.find('.') == std::string::npos ? given + ".tpc" : given;
+}
+
 int ZipMain(ArchiveEngine& engine, const ArgumentVector& args) {
   if (args.size() <= 1) return 0;
   int level = Z_DEFAULT_COMPRESSION;
@@ -409,7 +413,7 @@ int ZipMain(ArchiveEngine& engine, const ArgumentVector& args) {
     }
   }
   std::vector<char> buffer(kCreateBlock);
-  if (archiveName.find('.') == std::string::npos) archiveName += ".tpc";
+  archiveName = ZipArchiveName(archiveName);
   ArchiveStatus& status = engine.Status();
   status.text = FormatMessage("Creating archive: %s", {archiveName});
   const zipFile archive = zipOpen(archiveName.c_str(), APPEND_STATUS_CREATE);

@@ -104,11 +104,6 @@ bool IsBareName(std::string_view name) {
          name.find_first_of("/\\") == std::string_view::npos;
 }
 
-// What the zip writer will name the archive: a name without a dot gets the container suffix.
-std::string ZipArchiveName(const std::string& path) {
-  return path.empty() || path.find('.') == std::string::npos ? path + ".tpc" : path;
-}
-
 }  // namespace
 
 // --- Callbacks ---------------------------------------------------------------------------------

@@ -312,7 +312,6 @@ class Project {
   bool IsPrintAndForget() const { return printAndForget_; }
   void SetPrintAndForget(bool on) { printAndForget_ = on; }
   void SetExportToTemporary(bool on) { exportToTemporary_ = on; }
-  bool IsExportToTemporary() const { return exportToTemporary_; }
   const ModificationRecord& GetCurrentModification() const { return currentModification_; }
 
  private:
