@@ -16,6 +16,10 @@ std::optional<std::string>* ValueOption(CommandLine& line, std::string_view name
   if (name == "--stub") return &line.stub;
   if (name == "--kora") return &line.kora;
   if (name == "--volume-blocks") return &line.volumeBlocks;
+  if (name == "--local") return &line.local;
+  if (name == "--submission") return &line.submission;
+  if (name == "--external") return &line.external;
+  if (name == "--pages") return &line.pages;
   return nullptr;
 }
 
@@ -27,6 +31,20 @@ bool* SwitchOption(CommandLine& line, std::string_view name) {
   if (name == "--all") return &line.all;
   if (name == "--tar") return &line.tar;
   if (name == "--print-and-forget") return &line.printAndForget;
+  if (name == "--builtin") return &line.builtin;
+  if (name == "--auto-start") return &line.autoStart;
+  if (name == "--resident") return &line.resident;
+  if (name == "--error-handler") return &line.errorHandler;
+  if (name == "--lmi") return &line.lumen;
+  if (name == "--interpreter") return &line.removeInterpreter;
+  if (name == "--resources") return &line.removeResources;
+  if (name == "--skip-folder-shared") return &line.skipFolderShared;
+  if (name == "--skip-global-shared") return &line.skipGlobalShared;
+  if (name == "--keep-folder-shared") return &line.keepFolderShared;
+  if (name == "--keep-global-shared") return &line.keepGlobalShared;
+  if (name == "--embed") return &line.embed;
+  if (name == "--include") return &line.include;
+  if (name == "--deploy") return &line.deploy;
   if (name == "--help" || name == "-h") return &line.help;
   if (name == "--version") return &line.version;
   return nullptr;
@@ -57,7 +75,9 @@ std::optional<CommandLine> ParseCommandLine(int argc, const char* const* argv, s
       name = argument.substr(0, equals);
       inlineValue = argument.substr(equals + 1);
     }
-    if (auto* value = ValueOption(line, name)) {
+    std::optional<std::string> resource;
+    auto* value = name == "--resource" ? &resource : ValueOption(line, name);
+    if (value) {
       if (inlineValue) {
         *value = std::string(*inlineValue);
       } else if (i + 1 < argc) {
@@ -66,12 +86,14 @@ std::optional<CommandLine> ParseCommandLine(int argc, const char* const* argv, s
         error = "option " + std::string(name) + " needs a value";
         return std::nullopt;
       }
+      if (resource) line.resources.push_back(std::move(*resource));
     } else if (auto* flag = SwitchOption(line, name); flag && !inlineValue) {
       *flag = true;
     } else {
       error = "unknown option " + std::string(argument);
       return std::nullopt;
     }
+    line.optionsGiven.emplace_back(name);
   }
   return line;
 }

@@ -30,6 +30,34 @@ struct CommandLine {
   std::optional<std::string> volumeBlocks;
   bool printAndForget = false;
 
+  // Interpreter jobs: the interpreter to install (--builtin, or --local DIR, the same as --kora
+  // DIR) and its options; uninstall's choice of what to remove.
+  bool builtin = false;
+  std::optional<std::string> local;
+  bool autoStart = false;
+  bool resident = false;
+  bool errorHandler = false;
+  bool lumen = false;  // --lmi
+  bool removeInterpreter = false;
+  bool removeResources = false;
+
+  // Project jobs: resource names or patterns (--resource, repeatable), the shared scopes left
+  // out of a load or kept on the printer by a removal, and the printable container's parts.
+  std::vector<std::string> resources;
+  bool skipFolderShared = false;
+  bool skipGlobalShared = false;
+  bool keepFolderShared = false;
+  bool keepGlobalShared = false;
+  std::optional<std::string> submission;  // a submission resource of the project
+  std::optional<std::string> external;    // a submission file outside the project
+  std::optional<std::string> pages;       // FIRST-LAST
+  bool embed = false;
+  bool include = false;
+  bool deploy = false;
+
+  // Every option as it was named ("--label"), in order: a command refuses those not its own.
+  std::vector<std::string> optionsGiven;
+
   bool help = false;
   bool version = false;
 };

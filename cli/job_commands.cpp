@@ -9,8 +9,8 @@
 
 #include "delivery.h"
 #include "generator_session.h"
+#include "job_path.h"
 #include "platform/path_kind.h"
-#include "platform/temp_name.h"
 #include "progress_line.h"
 #include "trm.h"
 
@@ -52,31 +52,6 @@ int UnusableSource(std::string_view operation, const std::string& path) {
 bool StandsForEverything(const std::string& name) {
   return name.find_first_not_of("*/\\.") == std::string::npos;
 }
-
-// Where the job is written: --output, or a temporary file removed once it was delivered.
-class JobPath {
- public:
-  explicit JobPath(const CommandLine& line) {
-    if (line.output) {
-      path_ = *line.output;
-    } else if (DestinationOf(line)) {
-      platform::TextObject temp;
-      platform::MakeTempName(temp, "trm");
-      path_ = temp.cstr();
-      temporary_ = true;
-    }
-  }
-  ~JobPath() {
-    if (temporary_) std::remove(path_.c_str());
-  }
-  JobPath(const JobPath&) = delete;
-  JobPath& operator=(const JobPath&) = delete;
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-  bool temporary_ = false;
-};
 
 // Starts the generator, fills the records, writes the job, reports its status and delivers it
 // when a destination was given.

@@ -9,29 +9,52 @@
 #include "tpsdk/tpsdk.h"
 
 namespace kmjob {
-namespace {
 
-// The stub file of the interpreter chosen in the settings file: the built-in image's stub, or
-// the run file of the local installation. Empty when no choice is stored.
-std::string StubFromSettings(const CommandLine& line) {
-  settings::SettingsFile file(settings::kApplicationName, {}, line.settings.value_or(""));
-  const settings::Settings stored = settings::ReadSettings(file);
-  if (stored.useBuiltin) return stored.koraStub;
-  return stored.koraCore.empty() ? std::string() : stored.koraCore + "/src/mtbdos.run";
+std::string InterpreterChoice::RunFile() const {
+  if (builtin) return stubPath;
+  return koraDir.empty() ? std::string() : koraDir + "/src/mtbdos.run";
 }
 
-}  // namespace
+std::optional<InterpreterChoice> ChooseInterpreter(const CommandLine& line) {
+  InterpreterChoice choice;
+  if (line.stub) {
+    choice.builtin = true;
+    choice.stubPath = *line.stub;
+    return choice;
+  }
+  if (line.kora) {
+    choice.koraDir = *line.kora;
+    return choice;
+  }
+  settings::SettingsFile file(settings::kApplicationName, {}, line.settings.value_or(""));
+  const settings::Settings stored = settings::ReadSettings(file);
+  choice.fromSettings = true;
+  choice.includeLMI = stored.includeLMI;
+  if (stored.useBuiltin) {
+    choice.builtin = true;
+    choice.stubPath = stored.koraStub;
+    return choice;
+  }
+  if (stored.koraCore.empty()) return std::nullopt;
+  choice.koraDir = stored.koraCore;
+  return choice;
+}
 
-std::unique_ptr<tpsdk::Project> CreateProjectFor(const CommandLine& line) {
-  const std::string stubPath = line.stub   ? *line.stub
-                               : line.kora ? *line.kora + "/src/mtbdos.run"
-                                           : StubFromSettings(line);
-  if (stubPath.empty()) {
+std::optional<InterpreterChoice> ChooseInterpreterWithRunFile(const CommandLine& line) {
+  auto choice = ChooseInterpreter(line);
+  if (!choice || choice->RunFile().empty()) {
     std::fprintf(stderr,
                  "kmjob: no interpreter is chosen in the settings file; give --stub FILE or "
                  "--kora DIR\n");
-    return nullptr;
+    return std::nullopt;
   }
+  return choice;
+}
+
+std::unique_ptr<tpsdk::Project> CreateProjectFor(const CommandLine& line) {
+  const auto choice = ChooseInterpreterWithRunFile(line);
+  if (!choice) return nullptr;
+  const std::string stubPath = choice->RunFile();
   auto project = tpsdk::TpsdkCreateProject(stubPath.c_str());
   if (!project) {
     std::fprintf(stderr, "kmjob: the stub file %s does not exist\n", Printable(stubPath).c_str());

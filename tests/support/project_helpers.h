@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "project_tree.h"
 #include "tpsdk/tpsdk.h"
@@ -32,6 +33,33 @@ inline std::unique_ptr<tpsdk::ProjectElement> NewElement(const ProjectTree& tree
   element->SetScope(scope);
   element->SetLocalPath(tree.Resource(scope, name).c_str());
   return element;
+}
+
+// A resource of a project that WriteProject writes, with the bytes of its file.
+struct ProjectResource {
+  std::string name;
+  std::string type;
+  int scope;
+  std::string bytes = "data";
+};
+
+// Project "P" of folder "F" as P.tpf in the tree's local scope folder, each resource's file in
+// its scope's folder. Empty, or the project's messages when it could not be written.
+inline std::string WriteProject(const ProjectTree& tree,
+                                const std::vector<ProjectResource>& resources) {
+  auto project = tpsdk::TpsdkCreateProject(tree.stubPath().c_str());
+  if (!project) return "no stub file";
+  project->SetFolderProjectNames("F", "P");
+  for (const ProjectResource& r : resources) {
+    auto element = std::make_unique<tpsdk::ProjectElement>();
+    element->SetName(r.name.c_str());
+    element->SetType(r.type.c_str());
+    element->SetScope(r.scope);
+    element->SetLocalPath(tree.Resource(r.scope, r.name, r.bytes).c_str());
+    if (project->AddElement(element) & 8) return project->GetMessages();
+  }
+  const auto file = tree.ScopeFolder(tpsdk::kScopeLocal) / "P.tpf";
+  return project->WriteProjectFile(file.c_str()) & 8 ? project->GetMessages() : "";
 }
 
 }  // namespace km_test

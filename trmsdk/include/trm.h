@@ -42,6 +42,38 @@ enum {
 #define TRM_FLAG_REPLACE 0x8000u
 #define TRM_FLAG_HEX 0x20000u
 
+/* trmPPS flags of the project jobs and the printable container. */
+#define TRM_PPS_EMBED_KORA 0x2u           /* container: carry the interpreter */
+#define TRM_PPS_ERROR_HANDLER 0x4u        /* container: PostScript error handler */
+#define TRM_PPS_USE_STUB 0x8u             /* stubPath and the built-in image, not KORAPath */
+#define TRM_PPS_EXTERNAL_SUBMISSION 0x10u /* submissionFile is a path outside the project */
+#define TRM_PPS_INCLUDE_RESOURCES 0x20u   /* container: resources inside the data stream */
+#define TRM_PPS_DEPLOY_RESOURCES 0x40u    /* container: store resources before the data */
+#define TRM_PPS_SKIP_IMAGES 0x80u
+#define TRM_PPS_SKIP_MISC 0x100u /* "mis" and "eps" */
+#define TRM_PPS_SKIP_FONTS 0x200u
+#define TRM_PPS_WITH_OTHER 0x400u /* "oth" resources are left out unless this is set */
+#define TRM_PPS_SKIP_FOLDER_SHARED 0x800u
+#define TRM_PPS_SKIP_GLOBAL_SHARED 0x1000u
+#define TRM_PPS_WITH_SUBMISSION 0x2000u /* "sub" resources are left out unless this is set */
+#define TRM_PPS_PAGE_RANGE 0x10000u
+#define TRM_PPS_RESIDENT 0x40000u
+#define TRM_PPS_LUMEN 0x80000u
+
+/* trmPPS processing modes: how the project is found. */
+#define TRM_MODE_BY_NAMES 2001 /* folder and project names through the run file's SETPPATH */
+#define TRM_MODE_PROJECT_FILE 2002
+#define TRM_MODE_CONTAINER 2003
+
+/* trmIOS flags of the interpreter jobs. */
+#define TRM_IOS_ERROR_HANDLER 0x2u
+#define TRM_IOS_BUILTIN 0x4u
+#define TRM_IOS_AUTO_START 0x8u
+#define TRM_IOS_REMOVE_INTERPRETER 0x10u /* every file under mtb/ */
+#define TRM_IOS_REMOVE_CUSTOMER 0x20u    /* every file under mtbc/ */
+#define TRM_IOS_RESIDENT 0x40000u
+#define TRM_IOS_LUMEN 0x80000u
+
 typedef struct trmPPS trmPPS; /* project options */
 typedef struct trmVOS trmVOS; /* output options */
 typedef struct trmFOS trmFOS; /* file and font options */
@@ -179,6 +211,40 @@ int trmCreatePSFontLoader(const trmFOS* fos, const trmVOS* vos);
 int trmCreateFileRemover(const trmFOS* fos, const trmVOS* vos);
 /* Lists the printer's files that match the trmFOS list pattern; fos may be null. */
 int trmListPrinterFiles(const trmFOS* fos, const trmVOS* vos);
+
+/**** Project jobs ****/
+
+/* The project is found by trmPPS mode: TRM_PROJECT_NOT_FOUND, TRM_NOT_KORA_PROJECT or
+ * TRM_PROJECT_OPEN_PROBLEM name it, TRM_ACCESS_PROBLEM names a run or stub file that does not
+ * exist, TRM_INVALID_MODE gives the mode. A resource file that cannot be sent stops the job with
+ * TRM_SOURCE_MISSING, TRM_SOURCE_SIZE or TRM_SOURCE_UNREADABLE naming it. */
+
+/* Stores the selected resources under their scoped printer names; TRM_NO_RESOURCE_LOADED
+ * (no file written) when the selection loads nothing. */
+int trmCreateProjectResourceLoader(const trmPPS* pps, const trmVOS* vos);
+/* Writes the local listing of the selected resources: one "type path" line each. */
+int trmListProjectResources(const trmPPS* pps, const trmVOS* vos);
+/* Removes a project's files from the printer; the skip-shared flags keep shared files. */
+int trmCreateProjectRemover(const trmPPS* pps, const trmVOS* vos);
+/* Prints the list of a project's files on the printer. */
+int trmListPrinterProjectResources(const trmPPS* pps, const trmVOS* vos);
+/* One self-contained print job: the submission file with, as the flags ask, the interpreter,
+ * the resources and the settings to run it. TRM_PRINT_FILE_MISSING when there is no usable
+ * submission file, TRM_PARSE_PROBLEM for a run file without run commands. */
+int trmCreatePrintableContainer(const trmPPS* pps, const trmVOS* vos);
+
+/**** Interpreter jobs ****/
+
+/* Stores the interpreter from the built-in image or the local installation trmIOS names:
+ * TRM_PARSE_PROBLEM names a run file without run commands, TRM_PATH_CONVERSION a listed file
+ * outside the installation, the source codes a file that cannot be sent. */
+int trmInstallKORA(const trmIOS* ios, const trmVOS* vos);
+/* Removes the interpreter and/or the customer files, as the trmIOS flags ask. */
+int trmUninstallKORA(const trmIOS* ios, const trmVOS* vos);
+/* Starts the installed interpreter; with TRM_FLAG_STATUS_PAGE it prints its versions. */
+int trmStartupKORA(const trmIOS* ios, const trmVOS* vos);
+/* The version text of the built-in interpreter image; a static text. */
+const char* trmGetBuiltinKORAVersion(void);
 
 #ifdef __cplusplus
 }

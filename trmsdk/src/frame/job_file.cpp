@@ -47,6 +47,14 @@ bool JobWriter::Open() {
   return false;
 }
 
+bool JobWriter::SetBufferSize(std::size_t bytes) {
+  if (!file_ || bytes == 0) return false;
+  auto buffer = std::make_unique<char[]>(bytes);
+  if (std::setvbuf(file_.get(), buffer.get(), _IOFBF, bytes) != 0) return false;
+  buffer_ = std::move(buffer);
+  return true;
+}
+
 bool JobWriter::Write(std::string_view text) {
   return file_ && std::fwrite(text.data(), 1, text.size(), file_.get()) == text.size();
 }

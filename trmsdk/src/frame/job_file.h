@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -20,6 +21,9 @@ class JobWriter {
   JobWriter& operator=(const JobWriter&) = delete;
 
   bool Open();
+  // A stream buffer of that many bytes instead of the default; only between Open and the
+  // first write. False when the stream refuses it.
+  bool SetBufferSize(std::size_t bytes);
   bool Write(std::string_view text);
   bool Flush();
 
@@ -31,6 +35,7 @@ class JobWriter {
  private:
   std::string outputPath_;
   std::string scratchPath_;
+  std::unique_ptr<char[]> buffer_;  // outlives the stream that uses it
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file_;
   bool committed_ = false;
 };
