@@ -10,20 +10,12 @@
 #include <string_view>
 
 #include "command_line.h"
+#include "generator_session.h"
 #include "trm.h"
 
 namespace kmjob {
 
 inline constexpr int kUsageError = 64;
-
-struct PpsDeleter {
-  void operator()(trmPPS* pps) const { trmFreePPS(pps); }
-};
-struct IosDeleter {
-  void operator()(trmIOS* ios) const { trmFreeIOS(ios); }
-};
-using PpsHandle = std::unique_ptr<trmPPS, PpsDeleter>;
-using IosHandle = std::unique_ptr<trmIOS, IosDeleter>;
 
 // The name printed on the status page: --label, else the destination's name; empty when neither.
 std::string StatusLabel(const CommandLine& line);

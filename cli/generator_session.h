@@ -14,8 +14,16 @@ struct FosDeleter {
 struct VosDeleter {
   void operator()(trmVOS* vos) const { trmFreeVOS(vos); }
 };
+struct PpsDeleter {
+  void operator()(trmPPS* pps) const { trmFreePPS(pps); }
+};
+struct IosDeleter {
+  void operator()(trmIOS* ios) const { trmFreeIOS(ios); }
+};
 using FosHandle = std::unique_ptr<trmFOS, FosDeleter>;
 using VosHandle = std::unique_ptr<trmVOS, VosDeleter>;
+using PpsHandle = std::unique_ptr<trmPPS, PpsDeleter>;
+using IosHandle = std::unique_ptr<trmIOS, IosDeleter>;
 
 class GeneratorSession {
  public:

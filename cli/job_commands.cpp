@@ -8,10 +8,8 @@
 #include <string>
 
 #include "delivery.h"
-#include "generator_session.h"
-#include "job_path.h"
+#include "generator_job.h"
 #include "platform/path_kind.h"
-#include "progress_line.h"
 #include "trm.h"
 
 namespace kmjob {
@@ -29,8 +27,6 @@ std::string MiB(std::uintmax_t bytes) {
   std::snprintf(text, sizeof text, "%.1f MiB", static_cast<double>(bytes) / (1024.0 * 1024.0));
   return text;
 }
-
-constexpr int kUsageError = 64;
 
 // A local file the generator would refuse is reported the way the generator reports it: 1003
 // when nothing is there, 1012 naming what is there instead of a file.
@@ -53,52 +49,26 @@ bool StandsForEverything(const std::string& name) {
   return name.find_first_not_of("*/\\.") == std::string::npos;
 }
 
-// Starts the generator, fills the records, writes the job, reports its status and delivers it
-// when a destination was given.
+// Fills the records, then writes, reports and delivers the job as every job command does.
 int RunJob(const CommandLine& line, const std::string& documentName,
            const std::function<int(trmFOS*)>& fill, int (*writeJob)(const trmFOS*, const trmVOS*),
            const std::function<std::string()>& progressText) {
-  GeneratorSession session;
-  if (session.status() != TRM_OK) {
-    std::fprintf(stderr, "kmjob: %s\n", LastGeneratorMessage().c_str());
-    return ExitStatusOf(session.status());
-  }
   FosHandle fos(trmNewFOS());
-  VosHandle vos(trmNewVOS());
-  if (!fos || !vos) {
+  if (!fos) {
     std::fprintf(stderr, "kmjob: out of memory\n");
     return 1;
   }
-  const auto destination = DestinationOf(line);
   unsigned int flags = 0;
   if (line.statusPage) flags |= TRM_FLAG_STATUS_PAGE;
   if (line.hex) flags |= TRM_FLAG_HEX;
   if (!line.keepExisting) flags |= TRM_FLAG_REPLACE;
   trmFOSSetFlags(fos.get(), flags);
-  if (line.label) {
-    trmFOSSetStatusLabel(fos.get(), line.label->c_str());
-  } else if (destination) {
-    trmFOSSetStatusLabel(fos.get(), StatusLabelOf(*destination).c_str());
+  if (const std::string label = StatusLabel(line); !label.empty()) {
+    trmFOSSetStatusLabel(fos.get(), label.c_str());
   }
-  JobPath job(line);
-  if (!job.path().empty()) trmVOSSetOutputPath(vos.get(), job.path().c_str());
-  if (line.overwriteOutput) trmVOSSetFlags(vos.get(), TRM_FLAG_REPLACE);
-
   if (int refused = fill(fos.get()); refused != 0) return refused;
-
-  int status;
-  {
-    ProgressLine progress;
-    progress.Show(progressText());
-    status = writeJob(fos.get(), vos.get());
-  }
-  if (status != TRM_OK) {
-    std::fprintf(stderr, "kmjob: %s\n", LastGeneratorMessage().c_str());
-    return ExitStatusOf(status);
-  }
-  if (line.output) std::printf("%s\n", trmGetLastDetail());
-  if (!destination) return 0;
-  return DeliverFile(line, documentName, job.path(), *destination);
+  return RunGeneratorJob(line, documentName, progressText(),
+                         [&](const trmVOS* vos) { return writeJob(fos.get(), vos); });
 }
 
 }  // namespace

@@ -183,10 +183,10 @@ bool CopyFileTo(const TextObject& source, const TextObject& target) {
 // Replaces an existing target. Across file systems the file is copied beside the target,
 // flushed and renamed over it, and only then is the source removed: a failure on the way
 // leaves the source and the old target as they were.
-bool MoveFileTo(const TextObject& source, const TextObject& target) {
+bool MoveFileTo(const TextObject& source, const TextObject& target, bool syncFolder) {
   if (source.isEmpty() || target.isEmpty()) return false;
   if (rename(source.cstr(), target.cstr()) == 0) {
-    SyncFolderOf(target.cstr());
+    if (syncFolder) SyncFolderOf(target.cstr());
     return true;
   }
   if (errno != EXDEV) return false;

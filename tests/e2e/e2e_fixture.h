@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +15,9 @@
 #include "file_io.h"
 #include "process.h"
 #include "scratch_folder.h"
+#if __has_include("trm.h")  // only in test programs that link the generator
+#include "trm.h"
+#endif
 
 namespace e2e {
 
@@ -33,6 +38,33 @@ inline Strings Report(const ProcessResult& run, std::string_view kind) {
   return names;
 }
 
+inline Strings Sorted(Strings names) {
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// A status page line with the kind of an entry, then its name.
+inline ::testing::AssertionResult PageShows(const std::string& page, const std::string& kind,
+                                            const std::string& name) {
+  for (const std::string& line : Lines(page)) {
+    const auto at = line.find(kind);
+    if (at != std::string::npos && line.find(name, at + kind.size()) != std::string::npos) {
+      return ::testing::AssertionSuccess();
+    }
+  }
+  return ::testing::AssertionFailure() << "no \"" << kind << "\" line for " << name << " in\n"
+                                       << page;
+}
+
+// The last line of the page that names the component: a page's title may name one too.
+inline std::string PageLine(const std::string& page, const std::string& component) {
+  std::string found = "(no line " + component + ")";
+  for (const std::string& line : Lines(page)) {
+    if (line.find(component) != std::string::npos) found = line;
+  }
+  return found;
+}
+
 class E2eTest : public ::testing::Test {
  protected:
   ProcessResult Kmjob(const Strings& arguments) const {
@@ -48,6 +80,22 @@ class E2eTest : public ::testing::Test {
   ProcessResult Kmsim(Strings arguments) const {
     arguments.insert(arguments.begin(), {"--disk", disk_.string()});
     return km_test::RunProgram(KMSIM_PATH, arguments, {root_.path(), {}, {}, {}});
+  }
+  // Runs the job and expects its verdict; page, when given, gets the text of the one page the
+  // job printed, or how many pages there were.
+  ProcessResult RunJob(const fs::path& job, std::string* page = nullptr,
+                       const std::string& verdict = "ok") const {
+    const fs::path pages = root_ / ("pages-" + job.filename().string());
+    const ProcessResult run =
+        page ? Kmsim({"--pages", pages.string(), "--page-format", "text", job.string()})
+             : Kmsim({job.string()});
+    EXPECT_EQ(Report(run, "verdict"), Strings{verdict}) << run.out << run.err;
+    if (page) {
+      const Strings printed = Report(run, "page");
+      *page =
+          printed.size() == 1 ? ReadFile(printed[0]) : "pages: " + std::to_string(printed.size());
+    }
+    return run;
   }
   fs::path Local(const std::string& name, std::string_view bytes) const {
     return root_.File("local/" + name, bytes);
@@ -70,8 +118,40 @@ class E2eTest : public ::testing::Test {
     return names;
   }
 
+  // The disk holds exactly these files (printer name -> bytes; empty bytes: any content).
+  void ExpectDisk(const std::map<std::string, std::string>& files) const {
+    Strings names;
+    for (const auto& [name, bytes] : files) {
+      names.push_back(name);
+      if (!bytes.empty()) {
+        EXPECT_TRUE(ReadFile(disk_ / name) == bytes) << name;
+      }
+    }
+    EXPECT_EQ(DiskFiles(), names);
+  }
+
   km_test::ScratchFolder root_{"km_e2e"};
   fs::path disk_ = root_ / "disk";
 };
+
+#if __has_include("trm.h")
+// Jobs written by the generator in this process, as the desktop utility writes them.
+class GeneratorE2eTest : public E2eTest {
+ protected:
+  void SetUp() override { ASSERT_EQ(trmInitialize(), TRM_OK); }
+  void TearDown() override { trmFinished(); }
+
+  // root/name written by a job entry point; fails the test when the generator fails.
+  template <class Options>
+  fs::path Generate(int (*entry)(const Options*, const trmVOS*), const Options* options,
+                    const std::string& name) const {
+    std::unique_ptr<trmVOS, int (*)(trmVOS*)> vos(trmNewVOS(), &trmFreeVOS);
+    trmVOSSetOutputPath(vos.get(), (root_ / name).c_str());
+    trmVOSSetFlags(vos.get(), TRM_FLAG_REPLACE);
+    EXPECT_EQ(entry(options, vos.get()), TRM_OK) << trmGetLastMessage();
+    return root_ / name;
+  }
+};
+#endif
 
 }  // namespace e2e

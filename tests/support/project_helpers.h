@@ -2,6 +2,7 @@
 // Builders and views of the project model for its tests, header only: only the test programs
 // that link the model include it.
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -35,12 +36,14 @@ inline std::unique_ptr<tpsdk::ProjectElement> NewElement(const ProjectTree& tree
   return element;
 }
 
-// A resource of a project that WriteProject writes, with the bytes of its file.
+// A resource of a project that WriteProject writes, with the bytes of its file and whatever else
+// the element needs (attributes, submission order).
 struct ProjectResource {
   std::string name;
   std::string type;
   int scope;
   std::string bytes = "data";
+  std::function<void(tpsdk::ProjectElement&)> setUp = {};
 };
 
 // Project "P" of folder "F" as P.tpf in the tree's local scope folder, each resource's file in
@@ -56,6 +59,7 @@ inline std::string WriteProject(const ProjectTree& tree,
     element->SetType(r.type.c_str());
     element->SetScope(r.scope);
     element->SetLocalPath(tree.Resource(r.scope, r.name, r.bytes).c_str());
+    if (r.setUp) r.setUp(*element);
     if (project->AddElement(element) & 8) return project->GetMessages();
   }
   const auto file = tree.ScopeFolder(tpsdk::kScopeLocal) / "P.tpf";

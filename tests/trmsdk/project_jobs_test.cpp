@@ -1,82 +1,44 @@
-// The project jobs against projects written by the project model into a scope tree: the
-// resource filter, the selection, every failure with its detail, and the exact job texts.
+// The project jobs against projects written by the project model into a scope tree: the resource
+// filter, the selection, every failure with its detail, and the job texts.
 
 #include <gmock/gmock.h>
 
 #include <functional>
-#include <memory>
-#include <optional>
 #include <vector>
 
 #include "frame/records.h"
 #include "generator_fixture.h"
 #include "project/resource_selection.h"
-#include "project_helpers.h"
 
 namespace trm_test {
 namespace {
 
-using ::testing::HasSubstr;
-using ::testing::Not;
 using ::testing::StartsWith;
 
-using Resource = km_test::ProjectResource;
-
-TEST(ProjectResourceFilter, ExcludesByTypeScopeAndFlagsInOrder) {
-  struct Row {
+TEST(ProjectResourceFilter, ExcludesByTypeScopeAndFlags) {
+  const struct {
     const char* type;
     int scope;
     std::uint32_t flags;
     bool excluded;
+  } rows[] = {
+      {"img", 0, 0, false},      {"img", 0, 0x80, true},   {"IMG", 0, 0x80, false},
+      {"fnt", 0, 0x200, true},   {"fnt", 0, 0, false},     {"oth", 0, 0, true},
+      {"oth", 0, 0x400, false},  {"oth", 2, 0x400, false}, {"mis", 0, 0x100, true},
+      {"eps", 0, 0x100, true},   {"frm", 0, 0x100, false}, {"frm", 1, 0x800, true},
+      {"frm", 2, 0x800, false},  {"seg", 2, 0x1000, true}, {"seg", 1, 0x1000, false},
+      {"fnt", 0, 0x1000, true},  {"fnt", 1, 0x800, true},  {"sub", 0, 0, true},
+      {"sub", 0, 0x2000, false}, {"sub", 2, 0x3000, true}, {"jtk", 7, 0xFFFF, false},
   };
-  const Row rows[] = {
-      {"img", 0, 0, false},      {"img", 0, 0x80, true},
-      {"IMG", 0, 0x80, false},   {"fnt", 0, 0x200, true},
-      {"fnt", 0, 0, false},      {"oth", 0, 0, true},
-      {"oth", 0, 0x400, false},  {"oth", 2, 0x400, false},
-      {"mis", 0, 0x100, true},   {"eps", 0, 0x100, true},
-      {"frm", 0, 0x100, false},  {"frm", 1, 0x800, true},
-      {"frm", 2, 0x800, false},  {"seg", 2, 0x1000, true},
-      {"seg", 1, 0x1000, false}, {"fnt", 0, 0x1000, true},
-      {"fnt", 1, 0x800, true},   {"sub", 0, 0, true},
-      {"sub", 0, 0x2000, false}, {"sub", 2, 0x3000, true},
-      {"jtk", 7, 0xFFFF, false}, {"frm", 2, 0x1800 ^ 0x1000, false},
-  };
-  for (const Row& row : rows) {
+  for (const auto& row : rows) {
     EXPECT_EQ(trm::IsFilteredOut(row.type, row.scope, row.flags), row.excluded)
         << row.type << " scope " << row.scope << " flags " << std::hex << row.flags;
   }
 }
 
-class ProjectJobs : public GeneratorTest {
+class ProjectJobs : public ProjectGeneratorTest {
  protected:
-  using Pps = std::unique_ptr<trmPPS, int (*)(trmPPS*)>;
-  using Vos = std::unique_ptr<trmVOS, int (*)(trmVOS*)>;
-
-  void WriteProject(const std::vector<Resource>& resources) {
-    ASSERT_EQ(km_test::WriteProject(tree(), resources), "");
-  }
-  fs::path ProjectFile() const { return tree().ScopeFolder(0) / "P.tpf"; }
-  std::string Local(int scope, const char* name) const {
-    return (tree().ScopeFolder(scope) / name).string();
-  }
-
-  Pps NewPps() const {
-    Pps pps(trmNewPPS(), &trmFreePPS);
-    trmPPSSetKORAPath(pps.get(), tree().root().c_str());
-    trmPPSSetProject(pps.get(), "F", "P");
-    return pps;
-  }
-  Vos NewVos() const {
-    Vos vos(trmNewVOS(), &trmFreeVOS);
-    trmVOSSetOutputPath(vos.get(), Output().c_str());
-    return vos;
-  }
-  std::string Body() const {
-    const std::string job = ReadFile(Output());
-    const auto date = job.find("\n/DATE (");
-    return date == std::string::npos ? job : job.substr(job.find(") def\n", date) + 6);
-  }
+  // The listing job's output for these patterns and flags.
   std::string Listing(const std::vector<const char*>& patterns, std::uint32_t flags) {
     Pps pps = NewPps();
     for (const char* pattern : patterns) trmPPSAddResource(pps.get(), pattern);
@@ -86,16 +48,12 @@ class ProjectJobs : public GeneratorTest {
     fs::remove(Output());
     return listing;
   }
-
-  // Made once the fixture's temporary folder exists.
-  void SetUp() override {
-    GeneratorTest::SetUp();
-    tree_.emplace("trm_project");
+  // The job after its prolog and date.
+  std::string Body() const {
+    const std::string job = ReadFile(Output());
+    const auto date = job.find("\n/DATE (");
+    return date == std::string::npos ? job : job.substr(job.find(") def\n", date) + 6);
   }
-  const km_test::ProjectTree& tree() const { return *tree_; }
-
- private:
-  std::optional<km_test::ProjectTree> tree_;
 };
 
 TEST_F(ProjectJobs, SelectionTakesEachResourceOnceInPatternOrder) {
@@ -108,12 +66,11 @@ TEST_F(ProjectJobs, SelectionTakesEachResourceOnceInPatternOrder) {
   const std::string a = "frm " + Local(1, "a.frm") + "\n";
   const std::string pic = "img " + Local(2, "pic.img") + "\n";
   const std::string seg = "seg " + Local(0, "Logo.seg") + "\n";
-  struct Row {
+  const struct {
     std::vector<const char*> patterns;
     std::uint32_t flags;
     std::string listing;
-  };
-  const Row rows[] = {
+  } rows[] = {
       {{}, 0, logo + a + pic + seg},
       {{"a.frm", "*"}, 0, a + logo + pic + seg},
       {{"pic.img", "*.FRM", "*"}, 0, pic + logo + a + seg},
@@ -121,7 +78,7 @@ TEST_F(ProjectJobs, SelectionTakesEachResourceOnceInPatternOrder) {
       {{"*.*"}, 0x80 | 0x800, logo + seg},
       {{"nothing"}, 0, ""},
   };
-  for (const Row& row : rows) {
+  for (const auto& row : rows) {
     EXPECT_EQ(Listing(row.patterns, row.flags), row.listing)
         << ::testing::PrintToString(row.patterns);
   }
@@ -133,83 +90,56 @@ TEST_F(ProjectJobs, FailuresNameTheirCauseAndLeaveNoOutput) {
   const fs::path noTpf = tree().File("noplace.run", km_test::RunFileText({folder + "/gs/"}));
   const fs::path psProject = tree().File("ps.tpf", "<TPF><PROJECT_TYPE>PS</PROJECT_TYPE></TPF>");
   const fs::path broken = tree().File("broken.tpf", "not a project file");
-  const fs::path folderAsContainer = tree().root() / "scopes";
-  struct Row {
-    const char* what;
-    std::function<void(trmPPS*, trmVOS*)> setUp;
+  const std::string scopes = (tree().root() / "scopes").string();
+  using P = trmPPS*;
+  using V = trmVOS*;
+  const auto ByFile = [](int mode, std::string file) {
+    return [mode, file](P p, V) {
+      trmPPSSetMode(p, mode);
+      (mode == 2003 ? trmPPSSetContainerFile : trmPPSSetProjectFile)(p, file.c_str());
+    };
+  };
+  const struct {
+    std::function<void(P, V)> setUp;
     int code;
     std::string detail;
-  };
-  const Row rows[] = {
-      {"no run file parameter",
-       [](trmPPS* p, trmVOS* v) { p->KORAPath.reset(), v->outputPath.reset(); },
-       TRM_INVALID_PARAMETER, "trmPPS.KORAPath"},
-      {"stub flag without stub", [](trmPPS* p, trmVOS*) { trmAddFlags(p, TRM_PPS_USE_STUB); },
-       TRM_INVALID_PARAMETER, "trmPPS.stubPath"},
-      {"no output", [](trmPPS*, trmVOS* v) { v->outputPath = ""; }, TRM_INVALID_PARAMETER,
-       "trmVOS.outputPath"},
-      {"missing run file", [&](trmPPS* p, trmVOS*) { trmPPSSetKORAPath(p, "/nowhere"); },
-       TRM_ACCESS_PROBLEM, "/nowhere/src/mtbdos.run"},
-      {"no folder name", [](trmPPS* p, trmVOS*) { p->folderName.reset(); }, TRM_INVALID_PARAMETER,
-       "trmPPS.folderName"},
-      {"no project name", [](trmPPS* p, trmVOS*) { p->projectName.reset(); }, TRM_INVALID_PARAMETER,
-       "trmPPS.projectName"},
-      {"unknown project", [](trmPPS* p, trmVOS*) { trmPPSSetProject(p, "F", "Q"); },
-       TRM_PROJECT_NOT_FOUND, "F/Q"},
-      {"no path names folder and project",
-       [&](trmPPS* p, trmVOS*) {
+  } rows[] = {
+      {[](P p, V v) { p->KORAPath.reset(), v->outputPath.reset(); }, TRM_INVALID_PARAMETER,
+       "trmPPS.KORAPath"},
+      {[](P p, V) { trmAddFlags(p, TRM_PPS_USE_STUB); }, TRM_INVALID_PARAMETER, "trmPPS.stubPath"},
+      {[](P, V v) { v->outputPath = ""; }, TRM_INVALID_PARAMETER, "trmVOS.outputPath"},
+      {[](P p, V) { trmPPSSetKORAPath(p, "/nowhere"); }, TRM_ACCESS_PROBLEM,
+       "/nowhere/src/mtbdos.run"},
+      {[](P p, V) { p->folderName.reset(); }, TRM_INVALID_PARAMETER, "trmPPS.folderName"},
+      {[](P p, V) { p->projectName.reset(); }, TRM_INVALID_PARAMETER, "trmPPS.projectName"},
+      {[](P p, V) { trmPPSSetProject(p, "F", "Q"); }, TRM_PROJECT_NOT_FOUND, "F/Q"},
+      {[&](P p, V) {
          trmPPSSetStubPath(p, noTpf.c_str());
          trmAddFlags(p, TRM_PPS_USE_STUB);
        },
        TRM_PROJECT_NOT_FOUND, "F/P"},
-      {"project file unset", [](trmPPS* p, trmVOS*) { trmPPSSetMode(p, 2002); },
-       TRM_PROJECT_NOT_FOUND, ""},
-      {"project file missing",
-       [&](trmPPS* p, trmVOS*) {
-         trmPPSSetMode(p, 2002);
-         trmPPSSetProjectFile(p, (folder + "/none.tpf").c_str());
-       },
-       TRM_PROJECT_NOT_FOUND, folder + "/none.tpf"},
-      {"container is a folder",
-       [&](trmPPS* p, trmVOS*) {
-         trmPPSSetMode(p, 2003);
-         trmPPSSetContainerFile(p, folderAsContainer.c_str());
-       },
-       TRM_PROJECT_NOT_FOUND, folderAsContainer.string()},
-      {"not a KORA project",
-       [&](trmPPS* p, trmVOS*) {
-         trmPPSSetMode(p, 2002);
-         trmPPSSetProjectFile(p, psProject.c_str());
-       },
-       TRM_NOT_KORA_PROJECT, psProject.string()},
-      {"project cannot be read",
-       [&](trmPPS* p, trmVOS*) {
-         trmPPSSetMode(p, 2002);
-         trmPPSSetProjectFile(p, broken.c_str());
-       },
-       TRM_PROJECT_OPEN_PROBLEM, broken.string()},
-      {"invalid mode", [](trmPPS* p, trmVOS*) { p->processingMode = 1999; }, TRM_INVALID_MODE,
-       "1999"},
-      {"resource file missing", [&](trmPPS*, trmVOS*) { fs::remove(Local(2, "g.img")); },
-       TRM_SOURCE_MISSING, Local(2, "g.img")},
-      {"resource file empty", [&](trmPPS*, trmVOS*) { WriteFile(Local(0, "e.eps"), ""); },
-       TRM_SOURCE_SIZE, Local(0, "e.eps")},
-      {"resource file unreadable",
-       [&](trmPPS*, trmVOS*) {
+      {[](P p, V) { trmPPSSetMode(p, 2002); }, TRM_PROJECT_NOT_FOUND, ""},
+      {ByFile(2002, folder + "/none.tpf"), TRM_PROJECT_NOT_FOUND, folder + "/none.tpf"},
+      {ByFile(2003, scopes), TRM_PROJECT_NOT_FOUND, scopes},
+      {ByFile(2002, psProject), TRM_NOT_KORA_PROJECT, psProject.string()},
+      {ByFile(2002, broken), TRM_PROJECT_OPEN_PROBLEM, broken.string()},
+      {[](P p, V) { p->processingMode = 1999; }, TRM_INVALID_MODE, "1999"},
+      {[&](P, V) { fs::remove(Local(2, "g.img")); }, TRM_SOURCE_MISSING, Local(2, "g.img")},
+      {[&](P, V) { WriteFile(Local(0, "e.eps"), ""); }, TRM_SOURCE_SIZE, Local(0, "e.eps")},
+      {[&](P, V) {
          fs::remove(Local(0, "e.eps"));
          fs::create_directory(Local(0, "e.eps"));
        },
        TRM_SOURCE_UNREADABLE, Local(0, "e.eps") + ": is a folder"},
-      {"everything filtered out",
-       [](trmPPS* p, trmVOS*) {
+      {[](P p, V) {
          trmSetFlags(p, 0x1000 | TRM_FLAG_STATUS_PAGE);
          trmPPSAddResource(p, "g.img");
        },
        TRM_NO_RESOURCE_LOADED, "P"},
   };
   WriteFile("trmdebug.log", "");
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.what);
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::to_string(row.code) + " " + row.detail);
     fs::remove_all(Local(0, "e.eps"));
     tree().Resource(0, "e.eps");
     tree().Resource(2, "g.img");
@@ -218,21 +148,15 @@ TEST_F(ProjectJobs, FailuresNameTheirCauseAndLeaveNoOutput) {
     row.setUp(pps.get(), vos.get());
     EXPECT_EQ(trmCreateProjectResourceLoader(pps.get(), vos.get()), row.code);
     EXPECT_EQ(trmGetLastDetail(), row.detail);
-    EXPECT_EQ(km_test::FolderEntries(Path("out")), std::vector<std::string>{});
+    EXPECT_TRUE(NothingWritten());
   }
   const std::string log = ReadFile("trmdebug.log");
-  EXPECT_THAT(log, HasSubstr("TPSDK - OpenProject messages:\r\n"));
-  EXPECT_THAT(log, HasSubstr("[trmCreateProjectResourceLoader] Loading resource file. [" +
-                             Local(0, "l.frm") + "]\r\n"));
-  // Announced only once checked: by the rows where a later file fails, not the one it is missing
-  // in.
-  const std::string loadingImage = "Loading resource file. [" + Local(2, "g.img") + "]";
-  std::size_t announced = 0;
-  for (auto at = log.find(loadingImage); at != std::string::npos;
-       at = log.find(loadingImage, at + 1)) {
-    ++announced;
-  }
-  EXPECT_EQ(announced, 2u);
+  EXPECT_GT(Count(log, "TPSDK - OpenProject messages:\r\n"), 0u);
+  EXPECT_GT(Count(log, "[trmCreateProjectResourceLoader] Loading resource file. [" +
+                           Local(0, "l.frm") + "]\r\n"),
+            0u);
+  // Announced only once checked: by the rows where a later file fails, not where it is missing.
+  EXPECT_EQ(Count(log, "Loading resource file. [" + Local(2, "g.img") + "]"), 2u);
 }
 
 TEST_F(ProjectJobs, LoadJobWritesRecordsAndReferencesOnLinesOfTheirOwn) {
@@ -241,43 +165,38 @@ TEST_F(ProjectJobs, LoadJobWritesRecordsAndReferencesOnLinesOfTheirOwn) {
                 {"f.fnt", "fnt", 0, "F"},
                 {"s.seg", "seg", 1, "S"},
                 {"h.fnt", "fnt", 1, "H"}});
-  struct Row {
-    std::uint32_t flags;
-    std::vector<const char*> patterns;
-    std::string body;
-  };
   // Left out by 0x1000: the shared image and the folder-shared font, once per pattern.
   const std::string ref = "\n-1 (mtbc/gshared/g.img) [2 (F) (P)] (lbl) true true load_file\n";
   const std::string fontRef = "\n-1 (mtbc/fontlib/h.fnt) [1 (F) (P)] (lbl) true true load_file\n";
-  const Row rows[] = {
+  const std::string seg = "\n\n1 (mtbc/F/fshared/s.seg) [1 (F) (P)] (lbl) ";
+  const std::string end = "%% End deploying resources\n";
+  const struct {
+    std::uint32_t flags;
+    std::vector<const char*> patterns;
+    std::string body;
+  } rows[] = {
       {0x1000 | TRM_FLAG_STATUS_PAGE | TRM_FLAG_REPLACE | TRM_FLAG_HEX,
        {"l.frm", "*"},
-       "\n\n1 (mtbc/F/P/l.frm) (lbl) true true load_file\n4C" + ref + fontRef + ref +
-           "\n\n1 (mtbc/F/fshared/s.seg) [1 (F) (P)] (lbl) true true load_file\n53" + fontRef +
-           "\nend_list\n%% End deploying resources\n"},
+       "\n\n1 (mtbc/F/P/l.frm) (lbl) true true load_file\n4C" + ref + fontRef + ref + seg +
+           "true true load_file\n53" + fontRef + "\nend_list\n" + end},
       {0,
        {"*.fnt", "s*"},
        "\n\n1 (mtbc/fontlib/f.fnt) [2 (F) (P)] (lbl) false false load_file\n<~7K~>\n"
-       "\n\n1 (mtbc/fontlib/h.fnt) [2 (F) (P)] (lbl) false false load_file\n<~8,~>\n"
-       "\n\n1 (mtbc/F/fshared/s.seg) [1 (F) (P)] (lbl) false false load_file\n<~;Z~>\n"
-       "%% End deploying resources\n"},
-      {TRM_FLAG_HEX,
-       {"s.seg"},
-       "\n\n1 (mtbc/F/fshared/s.seg) [1 (F) (P)] (lbl) false false load_file\n53\n"
-       "%% End deploying resources\n"},
+       "\n\n1 (mtbc/fontlib/h.fnt) [2 (F) (P)] (lbl) false false load_file\n<~8,~>\n" +
+           seg + "false false load_file\n<~;Z~>\n" + end},
+      {TRM_FLAG_HEX, {"s.seg"}, seg + "false false load_file\n53\n" + end},
   };
-  for (const Row& row : rows) {
+  for (const auto& row : rows) {
     Pps pps = NewPps();
     trmPPSSetStatusLabel(pps.get(), "lbl");
     trmSetFlags(pps.get(), row.flags);
     for (const char* pattern : row.patterns) trmPPSAddResource(pps.get(), pattern);
-    Vos vos = NewVos();
-    trmVOSSetFlags(vos.get(), TRM_FLAG_REPLACE);
-    ASSERT_EQ(trmCreateProjectResourceLoader(pps.get(), vos.get()), TRM_OK) << trmGetLastMessage();
+    ASSERT_EQ(trmCreateProjectResourceLoader(pps.get(), NewVos().get()), TRM_OK)
+        << trmGetLastMessage();
     const std::string job = ReadFile(Output());
     EXPECT_THAT(job, StartsWith("%!\n%%Title: trmCreateProjectResourceLoader\n"));
-    EXPECT_THAT(job, HasSubstr("\n%%KORA_DEPLOY_JOB_RESOURCES \"true\"\n%%EndComments\n\n"
-                               "\n%%Start deploying resources.\n%!"));
+    EXPECT_TRUE(InOrder(job, {"\n%%KORA_DEPLOY_JOB_RESOURCES \"true\"\n%%EndComments\n\n"
+                              "\n%%Start deploying resources.\n%!"}));
     EXPECT_EQ(Body(), row.body);
   }
 }
@@ -289,7 +208,6 @@ TEST_F(ProjectJobs, ProjectFileAndContainerOpenTheProjectAndTheContainerIsRemove
   trmPPSSetProjectFile(pps.get(), ProjectFile().c_str());
   ASSERT_EQ(trmListProjectResources(pps.get(), NewVos().get()), TRM_OK) << trmGetLastMessage();
   EXPECT_EQ(ReadFile(Output()), "frm " + Local(0, "l.frm") + "\n");
-  fs::remove(Output());
 
   auto source = tpsdk::TpsdkCreateProject(tree().stubPath().c_str());
   ASSERT_EQ(source->OpenProjectFile(ProjectFile().c_str()) & 8, 0);
@@ -305,39 +223,35 @@ TEST_F(ProjectJobs, ProjectFileAndContainerOpenTheProjectAndTheContainerIsRemove
 }
 
 TEST_F(ProjectJobs, RemoverKeepsTheScopesItsFlagsName) {
-  struct Row {
+  const struct {
     std::uint32_t flags;
     std::string body;
-  };
-  const Row rows[] = {
+  } rows[] = {
       {0, "\n\n[(F) (P) 0] (lbl) false true list&remove\n\n%EOF"},
       {0x800, "\n\n[(F) (P) 1] (lbl) false true list&remove\n\n%EOF"},
       {0x1000 | TRM_FLAG_STATUS_PAGE,
        "\n\n[(F) (P) 2] (lbl) true true list&remove\n\nend_list\n%EOF"},
       {0x1800, "\n\n[(F) (P) 3] (lbl) false true list&remove\n\n%EOF"},
   };
-  for (const Row& row : rows) {
+  for (const auto& row : rows) {
     Pps pps = NewPps();
     trmPPSSetStatusLabel(pps.get(), "lbl");
     trmSetFlags(pps.get(), row.flags);
-    Vos vos = NewVos();
-    trmVOSSetFlags(vos.get(), TRM_FLAG_REPLACE);
-    ASSERT_EQ(trmCreateProjectRemover(pps.get(), vos.get()), TRM_OK);
+    ASSERT_EQ(trmCreateProjectRemover(pps.get(), NewVos().get()), TRM_OK);
     EXPECT_THAT(ReadFile(Output()), StartsWith("%!\n%%Title: trmCreateProjectRemover\n"));
     EXPECT_EQ(Body(), row.body);
   }
-  fs::remove(Output());
   Pps pps = NewPps();
   ASSERT_EQ(trmListPrinterProjectResources(pps.get(), NewVos().get()), TRM_OK);
   EXPECT_EQ(Body(), "\n[(F) (P) 0] () true false list&remove\nend_list\n%EOF");
   fs::remove(Output());
 
-  // The remover never needs the project itself, only its names.
+  // Neither needs the project itself, only its names.
   pps->projectName.reset();
   EXPECT_EQ(trmCreateProjectRemover(pps.get(), NewVos().get()), TRM_INVALID_PARAMETER);
   EXPECT_EQ(trmGetLastDetail(), std::string("trmPPS.projectName"));
   EXPECT_EQ(trmListPrinterProjectResources(pps.get(), NewVos().get()), TRM_INVALID_PARAMETER);
-  EXPECT_FALSE(fs::exists(Output()));
+  EXPECT_TRUE(NothingWritten());
 }
 
 }  // namespace

@@ -77,10 +77,12 @@ bool SameFile(const std::string& a, const std::string& b) {
 }
 
 // Copy or move; the folders of the target are made first, a fresh workstation has none yet.
-bool Transfer(const std::string& source, const std::string& target, bool move) {
+// A move that is not durable skips the folder sync: Print-and-Forget files are deleted once the
+// job is written, and one sync per file made placing a large project several times slower.
+bool Transfer(const std::string& source, const std::string& target, bool move, bool durable) {
   if (!platform::MakeDirPath(target.c_str())) return false;
   const platform::TextObject from(source.c_str()), to(target.c_str());
-  return move ? platform::MoveFileTo(from, to) : platform::CopyFileTo(from, to);
+  return move ? platform::MoveFileTo(from, to, durable) : platform::CopyFileTo(from, to);
 }
 
 // "name_000002_000003.tpv": one volume of a container cut into volumes.
@@ -354,7 +356,7 @@ bool Project::PlaceFile(const std::string& source, const std::string& target, bo
                         bool replace) {
   if (SameFile(source, target)) return true;
   if (!replace && platform::Exists(target.c_str()) && !MayOverwrite(target)) return false;
-  if (Transfer(source, target, move)) return true;
+  if (Transfer(source, target, move, !printAndForget_)) return true;
   Log(kError, msg::kCouldNotCreateFile, {target, std::strerror(errno)});
   return false;
 }
@@ -386,7 +388,8 @@ int Project::ImportFolder(const char* folderPath, bool printAndForget, bool move
   const std::string target = PlaceOf(kScopeLocal, FileNameOfPath(found));
   projectFilePath_ = target;
   loaded_ = true;
-  if (target.empty() || (!SameFile(found, target) && !Transfer(found, target, move))) {
+  if (target.empty() ||
+      (!SameFile(found, target) && !Transfer(found, target, move, !printAndForget_))) {
     Log(kError, msg::kCouldNotCreateFile, {found, std::strerror(errno)});
     return GetStatusMask();
   }
@@ -403,7 +406,7 @@ int Project::ImportFolder(const char* folderPath, bool printAndForget, bool move
     }
     if (resourceTarget.empty() || SameFile(source, resourceTarget)) continue;
     if (platform::Exists(resourceTarget.c_str()) && !MayOverwrite(resourceTarget)) continue;
-    if (!Transfer(source, resourceTarget, move)) {
+    if (!Transfer(source, resourceTarget, move, !printAndForget_)) {
       Log(kError, msg::kCouldNotCreateFile, {source, std::strerror(errno)});
       break;
     }

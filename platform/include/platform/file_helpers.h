@@ -31,8 +31,9 @@ std::vector<std::string> ListRegularFiles(const char* folder);
 // Copies source over target (replaced when it exists); true on success.
 bool CopyFileTo(const TextObject& source, const TextObject& target);
 // Moves source to target, replacing it, also across file systems; a failure leaves the source
-// and the old target as they were.
-bool MoveFileTo(const TextObject& source, const TextObject& target);
+// and the old target as they were. Without syncFolder the rename is not forced to the disk: for
+// files that only live until the job that uses them is written.
+bool MoveFileTo(const TextObject& source, const TextObject& target, bool syncFolder = true);
 
 enum class RenameResult { kDone, kTargetExists, kFailed };
 // Gives the source the target's name only while nothing has that name; an existing target,

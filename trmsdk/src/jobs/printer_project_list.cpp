@@ -2,6 +2,7 @@
 
 #include "frame/job_file.h"
 #include "frame/library_state.h"
+#include "project/project_opening.h"
 #include "stream/job_text.h"
 #include "stream/ps_string.h"
 #include "trm.h"
@@ -23,14 +24,8 @@ std::string BuildListing(const trmPPS& pps) {
 
 extern "C" int trmListPrinterProjectResources(const trmPPS* pps, const trmVOS* vos) {
   if (!trm::IsInitialised()) return TRM_NOT_INITIALIZED;
-  if (!pps || !trm::IsSetText(pps->folderName)) {
-    return trm::MissingParameter(kOperation, "trmPPS.folderName");
-  }
-  if (!trm::IsSetText(pps->projectName)) {
-    return trm::MissingParameter(kOperation, "trmPPS.projectName");
-  }
-  if (!vos || !trm::IsSetText(vos->outputPath)) {
-    return trm::MissingParameter(kOperation, "trmVOS.outputPath");
+  if (int code = trm::CheckPrinterProjectParameters(kOperation, pps, vos); code != TRM_OK) {
+    return code;
   }
   const std::string job = BuildListing(*pps);
   return trm::WriteJob(kOperation, *vos, trm::JobBuild::kInMemory,

@@ -164,4 +164,16 @@ int OpenedProject::Open(std::string_view operation, const trmPPS& pps) {
   return TRM_OK;
 }
 
+int CheckPrinterProjectParameters(std::string_view operation, const trmPPS* pps,
+                                  const trmVOS* vos) {
+  if (!pps || !IsSetText(pps->folderName)) {
+    return MissingParameter(operation, "trmPPS.folderName");
+  }
+  if (!IsSetText(pps->projectName)) return MissingParameter(operation, "trmPPS.projectName");
+  if (!vos || !IsSetText(vos->outputPath)) {
+    return MissingParameter(operation, "trmVOS.outputPath");
+  }
+  return TRM_OK;
+}
+
 }  // namespace trm

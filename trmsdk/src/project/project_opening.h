@@ -16,6 +16,11 @@ std::string ProjectRunFile(const trmPPS& pps);
 // TRM_OK, or TRM_INVALID_PARAMETER (set and logged) naming the missing KORAPath or stubPath.
 int CheckRunFileParameter(std::string_view operation, const trmPPS& pps);
 
+// TRM_OK, or TRM_INVALID_PARAMETER (set and logged) naming the first of folderName,
+// projectName and outputPath that is missing: the checks of the jobs that name a project on the
+// printer without opening it.
+int CheckPrinterProjectParameters(std::string_view operation, const trmPPS* pps, const trmVOS* vos);
+
 // A project opened for one job. Closing it removes what opening a container unpacked, then
 // destroys the project, on every path.
 class OpenedProject {
