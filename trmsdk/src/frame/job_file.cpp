@@ -178,4 +178,9 @@ int WriteJob(std::string_view operation, const trmVOS& vos, JobBuild build,
   return code;
 }
 
+int WriteBuiltJob(std::string_view operation, const trmVOS& vos, std::string_view job) {
+  return WriteJob(operation, vos, JobBuild::kInMemory,
+                  [&](const JobContext& context) { return context.Section(job); });
+}
+
 }  // namespace trm

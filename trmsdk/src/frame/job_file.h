@@ -69,4 +69,7 @@ int MissingParameter(std::string_view operation, std::string_view parameterName)
 int WriteJob(std::string_view operation, const trmVOS& vos, JobBuild build,
              const std::function<int(const JobContext&)>& body);
 
+// WriteJob of a job built whole in memory beforehand.
+int WriteBuiltJob(std::string_view operation, const trmVOS& vos, std::string_view job);
+
 }  // namespace trm

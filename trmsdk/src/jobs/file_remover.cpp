@@ -50,6 +50,5 @@ extern "C" int trmCreateFileRemover(const trmFOS* fos, const trmVOS* vos) {
     return trm::MissingParameter(kOperation, "trmVOS.outputPath");
   }
   const std::string job = BuildRemover(*fos);
-  return trm::WriteJob(kOperation, *vos, trm::JobBuild::kInMemory,
-                       [&](const trm::JobContext& context) { return context.Section(job); });
+  return trm::WriteBuiltJob(kOperation, *vos, job);
 }

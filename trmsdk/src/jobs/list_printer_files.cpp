@@ -39,6 +39,5 @@ extern "C" int trmListPrinterFiles(const trmFOS* fos, const trmVOS* vos) {
     return trm::MissingParameter(kOperation, "trmVOS.outputPath");
   }
   const std::string job = BuildListing(fos);
-  return trm::WriteJob(kOperation, *vos, trm::JobBuild::kInMemory,
-                       [&](const trm::JobContext& context) { return context.Section(job); });
+  return trm::WriteBuiltJob(kOperation, *vos, job);
 }

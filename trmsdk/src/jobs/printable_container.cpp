@@ -406,11 +406,8 @@ int WriteContainer(const JobContext& job, const trmPPS& pps) {
 
 extern "C" int trmCreatePrintableContainer(const trmPPS* pps, const trmVOS* vos) {
   if (!trm::IsInitialised()) return TRM_NOT_INITIALIZED;
-  if (!pps) return trm::MissingParameter(trm::kOperation, "trmPPS.KORAPath");
-  if (int code = trm::CheckRunFileParameter(trm::kOperation, *pps); code != TRM_OK) return code;
-  if (!vos || !trm::IsSetText(vos->outputPath)) {
-    return trm::MissingParameter(trm::kOperation, "trmVOS.outputPath");
-  }
+  if (int code = trm::CheckOpeningParameters(trm::kOperation, pps, vos); code != TRM_OK)
+    return code;
   return trm::WriteJob(trm::kOperation, *vos, trm::JobBuild::kSections,
                        [&](const trm::JobContext& job) { return trm::WriteContainer(job, *pps); });
 }

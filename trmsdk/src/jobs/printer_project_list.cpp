@@ -28,6 +28,5 @@ extern "C" int trmListPrinterProjectResources(const trmPPS* pps, const trmVOS* v
     return code;
   }
   const std::string job = BuildListing(*pps);
-  return trm::WriteJob(kOperation, *vos, trm::JobBuild::kInMemory,
-                       [&](const trm::JobContext& context) { return context.Section(job); });
+  return trm::WriteBuiltJob(kOperation, *vos, job);
 }

@@ -14,11 +14,7 @@ constexpr std::string_view kDeployLine = "%%KORA_DEPLOY_JOB_RESOURCES \"true\"\n
 
 extern "C" int trmCreateProjectResourceLoader(const trmPPS* pps, const trmVOS* vos) {
   if (!trm::IsInitialised()) return TRM_NOT_INITIALIZED;
-  if (!pps) return trm::MissingParameter(kOperation, "trmPPS.KORAPath");
-  if (int code = trm::CheckRunFileParameter(kOperation, *pps); code != TRM_OK) return code;
-  if (!vos || !trm::IsSetText(vos->outputPath)) {
-    return trm::MissingParameter(kOperation, "trmVOS.outputPath");
-  }
+  if (int code = trm::CheckOpeningParameters(kOperation, pps, vos); code != TRM_OK) return code;
   return trm::WriteJob(kOperation, *vos, trm::JobBuild::kSections, [&](const trm::JobContext& job) {
     trm::OpenedProject opened;
     if (int code = opened.Open(kOperation, *pps); code != TRM_OK) return code;

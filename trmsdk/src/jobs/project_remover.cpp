@@ -36,6 +36,5 @@ extern "C" int trmCreateProjectRemover(const trmPPS* pps, const trmVOS* vos) {
     return code;
   }
   const std::string job = BuildRemover(*pps);
-  return trm::WriteJob(kOperation, *vos, trm::JobBuild::kInMemory,
-                       [&](const trm::JobContext& context) { return context.Section(job); });
+  return trm::WriteBuiltJob(kOperation, *vos, job);
 }

@@ -88,6 +88,5 @@ extern "C" int trmStartupKORA(const trmIOS* ios, const trmVOS* vos) {
     return trm::MissingParameter(kOperation, "trmVOS.outputPath");
   }
   const std::string job = BuildStartup(ios);
-  return trm::WriteJob(kOperation, *vos, trm::JobBuild::kInMemory,
-                       [&](const trm::JobContext& context) { return context.Section(job); });
+  return trm::WriteBuiltJob(kOperation, *vos, job);
 }

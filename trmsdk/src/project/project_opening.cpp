@@ -92,13 +92,17 @@ std::string ProjectRunFile(const trmPPS& pps) {
   return TextOrEmpty(pps.stubPath);
 }
 
-int CheckRunFileParameter(std::string_view operation, const trmPPS& pps) {
-  if (pps.flags & TRM_PPS_USE_STUB) {
-    return IsSetText(pps.stubPath) ? TRM_OK : MissingParameter(operation, "trmPPS.stubPath");
+int CheckOpeningParameters(std::string_view operation, const trmPPS* pps, const trmVOS* vos) {
+  if (!pps) return MissingParameter(operation, "trmPPS.KORAPath");
+  if (pps->flags & TRM_PPS_USE_STUB) {
+    if (!IsSetText(pps->stubPath)) return MissingParameter(operation, "trmPPS.stubPath");
+  } else if (!IsSetText(pps->KORAPath) && !IsSetText(pps->stubPath)) {
+    return MissingParameter(operation, "trmPPS.KORAPath");
   }
-  return IsSetText(pps.KORAPath) || IsSetText(pps.stubPath)
-             ? TRM_OK
-             : MissingParameter(operation, "trmPPS.KORAPath");
+  if (!vos || !IsSetText(vos->outputPath)) {
+    return MissingParameter(operation, "trmVOS.outputPath");
+  }
+  return TRM_OK;
 }
 
 OpenedProject::~OpenedProject() {

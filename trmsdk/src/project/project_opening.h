@@ -13,8 +13,9 @@ namespace trm {
 // "src/mtbdos.run" under KORAPath, or the stub file.
 std::string ProjectRunFile(const trmPPS& pps);
 
-// TRM_OK, or TRM_INVALID_PARAMETER (set and logged) naming the missing KORAPath or stubPath.
-int CheckRunFileParameter(std::string_view operation, const trmPPS& pps);
+// TRM_OK, or TRM_INVALID_PARAMETER (set and logged) naming the missing KORAPath or stubPath,
+// then the missing outputPath: the checks of the jobs that open a project.
+int CheckOpeningParameters(std::string_view operation, const trmPPS* pps, const trmVOS* vos);
 
 // TRM_OK, or TRM_INVALID_PARAMETER (set and logged) naming the first of folderName,
 // projectName and outputPath that is missing: the checks of the jobs that name a project on the
