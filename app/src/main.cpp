@@ -1,0 +1,3 @@
+#include "application.h"
+
+wxIMPLEMENT_APP(app::Application);

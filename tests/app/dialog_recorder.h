@@ -1,0 +1,44 @@
+#pragma once
+// Answers every modal dialog shown while it lives with OK, without showing it, and keeps what
+// each one said: message boxes arrive here as message dialogs.
+
+#include <wx/dialog.h>
+#include <wx/modalhook.h>
+#include <wx/msgdlg.h>
+
+#include <string>
+#include <vector>
+
+namespace app_test {
+
+struct ShownDialog {
+  std::string caption;
+  std::string message;  // empty for anything but a message dialog
+  long style = 0;
+};
+
+class DialogRecorder : public wxModalDialogHook {
+ public:
+  DialogRecorder() { Register(); }
+  ~DialogRecorder() override { Unregister(); }
+
+  const std::vector<ShownDialog>& shown() const { return shown_; }
+
+ protected:
+  int Enter(wxDialog* dialog) override {
+    ShownDialog entry;
+    entry.caption = dialog->GetTitle().utf8_string();
+    if (const auto* box = dynamic_cast<wxMessageDialog*>(dialog)) {
+      entry.message = box->GetMessage().utf8_string();
+      entry.style = box->GetMessageDialogStyle();
+    }
+    shown_.push_back(entry);
+    return wxID_OK;
+  }
+  void Exit(wxDialog*) override {}
+
+ private:
+  std::vector<ShownDialog> shown_;
+};
+
+}  // namespace app_test

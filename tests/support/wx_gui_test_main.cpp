@@ -1,0 +1,49 @@
+// A GUI application is started once for the whole run, on a private X display unless one is
+// given; while gtest only lists the tests (at build time, without a display) wx stays off.
+#include <gtest/gtest.h>
+#include <wx/app.h>
+#include <wx/init.h>
+#include <wx/log.h>
+
+#include <cstdlib>
+#include <memory>
+
+#include "xvfb_display.h"
+
+namespace {
+
+void FailOnAssert(const wxString& file, int line, const wxString& func, const wxString& cond,
+                  const wxString& msg) {
+  ADD_FAILURE() << "wx assert " << cond << " in " << func << " (" << file << ":" << line
+                << "): " << msg;
+}
+
+}  // namespace
+
+// Fontconfig keeps its font cache for the life of the process; its stacks end inside it.
+extern "C" const char* __lsan_default_suppressions() {
+  return "leak:libfontconfig.so\n";
+}
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
+
+  // Without these GTK starts accessibility and dbus daemons that outlive the run.
+  setenv("NO_AT_BRIDGE", "1", 1);
+  setenv("GDK_BACKEND", "x11", 1);
+  std::unique_ptr<km_test::XvfbDisplay> display;
+  const char* given = std::getenv("DISPLAY");
+  if (!given || !*given) {
+    display = std::make_unique<km_test::XvfbDisplay>();
+    if (display->name().empty()) return 1;
+  }
+
+  wxApp::SetInstance(new wxApp);
+  if (!wxEntryStart(argc, argv)) return 1;
+  wxSetAssertHandler(FailOnAssert);
+  delete wxLog::SetActiveTarget(new wxLogStderr);
+  const int result = RUN_ALL_TESTS();
+  wxEntryCleanup();
+  return result;
+}
