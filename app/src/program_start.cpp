@@ -4,6 +4,7 @@
 #include <wx/intl.h>
 #include <wx/msgdlg.h>
 
+#include "interpreter_selection_dialog.h"
 #include "main_frame.h"
 #include "program_identity.h"
 #include "settings/settings_file.h"
@@ -63,9 +64,7 @@ StartOutcome ProgramStart::Run() {
     const settings::SettingsFile file;
     choiceComplete = settings::IsInterpreterChoiceComplete(file);
   }
-  if (!choiceComplete) {
-    // TODO(interpreter selection dialog): show it modally here; until it exists an
-    // incomplete choice is treated as a cancelled dialog.
+  if (!choiceComplete && !ShowInterpreterSelection(frame_.get())) {
     frame_->Close(true);
     return StartOutcome::kNoInterpreter;
   }

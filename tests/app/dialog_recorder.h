@@ -1,11 +1,13 @@
 #pragma once
-// Answers every modal dialog shown while it lives with OK, without showing it, and keeps what
-// each one said: message boxes arrive here as message dialogs.
+// Answers every modal dialog shown while it lives, without showing it, and keeps what each one
+// said: message boxes arrive here as message dialogs and are answered with OK; other dialogs
+// too, unless an answer is given that works the dialog and returns its result.
 
 #include <wx/dialog.h>
 #include <wx/modalhook.h>
 #include <wx/msgdlg.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,6 +25,7 @@ class DialogRecorder : public wxModalDialogHook {
   ~DialogRecorder() override { Unregister(); }
 
   const std::vector<ShownDialog>& shown() const { return shown_; }
+  void AnswerWith(std::function<int(wxDialog&)> answer) { answer_ = std::move(answer); }
 
  protected:
   int Enter(wxDialog* dialog) override {
@@ -33,12 +36,14 @@ class DialogRecorder : public wxModalDialogHook {
       entry.style = box->GetMessageDialogStyle();
     }
     shown_.push_back(entry);
+    if (answer_ && !dynamic_cast<wxMessageDialog*>(dialog)) return answer_(*dialog);
     return wxID_OK;
   }
   void Exit(wxDialog*) override {}
 
  private:
   std::vector<ShownDialog> shown_;
+  std::function<int(wxDialog&)> answer_;
 };
 
 }  // namespace app_test

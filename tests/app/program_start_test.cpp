@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <wx/defs.h>
+#include <wx/radiobut.h>
 #include <wx/snglinst.h>
 #include <wx/toplevel.h>
 
@@ -9,6 +10,7 @@
 
 #include "app_fixture.h"
 #include "dialog_recorder.h"
+#include "interpreter_selection_dialog.h"
 #include "main_frame.h"
 #include "program_identity.h"
 #include "running_program.h"
@@ -40,6 +42,7 @@ TEST_F(ProgramStartTest, StartsInTheRootFolderOnlyWithAnInterpreterChosen) {
   Install("kmRootDir=" + rootDir.string() + "\nuseBuiltin=1\nkoraStub=NULL\n");
   {
     DialogRecorder dialogs;
+    dialogs.AnswerWith([](wxDialog&) { return wxID_CANCEL; });
     app::ProgramStart start(root().string());
     EXPECT_EQ(start.Run(), app::StartOutcome::kNoInterpreter);
     wxTheApp->ProcessIdle();
@@ -48,7 +51,45 @@ TEST_F(ProgramStartTest, StartsInTheRootFolderOnlyWithAnInterpreterChosen) {
     // Closed the normal way, which keeps the window settings; the generator never started.
     EXPECT_NE(Installed().find("width=620"), std::string::npos) << Installed();
     EXPECT_EQ(trmFinished(), TRM_ALREADY_TERMINATED);
-    EXPECT_TRUE(dialogs.shown().empty());
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_EQ(dialogs.shown()[0].caption, "Select Tessel Compose");
+  }
+  {
+    DialogRecorder dialogs;
+    dialogs.AnswerWith([](wxDialog& dialog) {
+      wxCommandEvent ok(wxEVT_BUTTON, app::InterpreterSelectionDialog::kOkId);
+      dialog.GetEventHandler()->ProcessEvent(ok);
+      return dialog.GetReturnCode();
+    });
+    app::ProgramStart start(root().string());
+    EXPECT_EQ(start.Run(), app::StartOutcome::kNoInterpreter);
+    ASSERT_EQ(dialogs.shown().size(), 2u);  // the dialog, then its empty-stub message
+    EXPECT_EQ(dialogs.shown()[1].caption, "KORA Stub Path");
+  }
+  {
+    Install("kmRootDir=" + rootDir.string() +
+            "\nuseBuiltin=0\nkoraCore=NULL\nkoraStub=/s/stub.txt\n");
+    DialogRecorder dialogs;
+    dialogs.AnswerWith([](wxDialog& dialog) {
+      dynamic_cast<wxRadioButton*>(dialog.FindWindow(app::InterpreterSelectionDialog::kLocalId))
+          ->SetValue(true);
+      dynamic_cast<app::PathEntryField*>(
+          dialog.FindWindow(app::InterpreterSelectionDialog::kCoreFieldId))
+          ->SetPath("/opt/kora");
+      wxCommandEvent ok(wxEVT_BUTTON, app::InterpreterSelectionDialog::kOkId);
+      dialog.GetEventHandler()->ProcessEvent(ok);
+      return dialog.GetReturnCode();
+    });
+    app::ProgramStart start(root().string());
+    EXPECT_EQ(start.Run(), app::StartOutcome::kRunning);
+    EXPECT_NE(Installed().find("useBuiltin=0\nkoraCore=/opt/kora\nkoraStub=/s/stub.txt\n"
+                               "includeLMI=0\n"),
+              std::string::npos)
+        << Installed();
+    EXPECT_EQ(trmFinished(), TRM_OK);
+    ASSERT_NE(start.frame(), nullptr);
+    start.frame()->Destroy();
+    wxTheApp->ProcessIdle();
   }
 
   Install("kmRootDir=" + rootDir.string() + "\nuseBuiltin=0\nkoraCore=/opt/kora/\n");
