@@ -5,10 +5,25 @@
 #include <wx/init.h>
 #include <wx/log.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <memory>
 
 #include "xvfb_display.h"
+
+#ifdef KM_GUI_PRINT_SERVER
+#include "gui_print_server.h"
+
+namespace km_test {
+namespace {
+print_server::PrivatePrintServer* shared_server = nullptr;
+}
+print_server::PrivatePrintServer& GuiPrintServer() {
+  return *shared_server;
+}
+}  // namespace km_test
+#endif
 
 namespace {
 
@@ -38,6 +53,19 @@ int main(int argc, char** argv) {
     display = std::make_unique<km_test::XvfbDisplay>();
     if (display->name().empty()) return 1;
   }
+
+#ifdef KM_GUI_PRINT_SERVER
+  // Before wx starts any thread: libcups reads CUPS_SERVER per thread.
+  print_server::PrivatePrintServer server;
+  print_server::ServerOptions options;
+  options.queues = print_server::StandardQueues();
+  std::string error;
+  if (!server.Start(options, &error)) {
+    std::fprintf(stderr, "cannot start the private print server: %s\n", error.c_str());
+    return 1;
+  }
+  km_test::shared_server = &server;
+#endif
 
   wxApp::SetInstance(new wxApp);
   if (!wxEntryStart(argc, argv)) return 1;
