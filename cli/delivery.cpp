@@ -1,11 +1,8 @@
 #include "delivery.h"
 
-#include <iostream>
-
-#include "printing/console_delivery_reporter.h"
+#include "console_task_reporter.h"
 #include "printing/destinations.h"
 #include "printing/job_delivery.h"
-#include "progress_line.h"
 
 namespace kmjob {
 
@@ -20,20 +17,19 @@ std::string StatusLabelOf(const std::string& destination) {
                                                    : destination;
 }
 
-int DeliverFile(const CommandLine& line, const std::string& documentName,
-                const std::string& jobPath, const std::string& destination) {
-  printing::ConsoleDeliveryReporter reporter(std::cout, std::cerr);
-  printing::DeliveryOutcome outcome;
-  {
-    ProgressLine progress;
-    progress.Show("Sending " + documentName + " to " + StatusLabelOf(destination) + "...");
-    outcome = printing::DeliverJob(documentName, jobPath, destination, reporter,
-                                   line.settings.value_or(std::string()));
-  }
+int ExitStatusOf(const printing::DeliveryOutcome& outcome) {
   using Result = printing::DeliveryOutcome::Result;
   return outcome.result == Result::kDelivered || outcome.result == Result::kNothingToDo
              ? 0
              : kDeliveryFailed;
+}
+
+int DeliverFile(const CommandLine& line, const std::string& documentName,
+                const std::string& jobPath, const std::string& destination) {
+  ConsoleTaskReporter reporter;
+  reporter.Delivering(documentName, destination);
+  return ExitStatusOf(printing::DeliverJob(documentName, jobPath, destination, reporter,
+                                           line.settings.value_or(std::string())));
 }
 
 }  // namespace kmjob

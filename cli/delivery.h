@@ -5,6 +5,7 @@
 #include <string>
 
 #include "command_line.h"
+#include "printing/job_delivery.h"
 
 namespace kmjob {
 
@@ -16,6 +17,10 @@ std::optional<std::string> DestinationOf(const CommandLine& line);
 
 // The name printed on the printer's status page for a destination: the group prefix removed.
 std::string StatusLabelOf(const std::string& destination);
+
+// 0 when every printer received the job (or there was nothing to send to), kDeliveryFailed
+// otherwise.
+int ExitStatusOf(const printing::DeliveryOutcome& outcome);
 
 // Sends the file, unchanged, to the destination and reports on the terminal; 0 when every
 // printer received it (or there was nothing to send to), kDeliveryFailed otherwise.

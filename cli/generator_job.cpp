@@ -4,13 +4,33 @@
 #include <cstdio>
 #include <iterator>
 
+#include "console_task_reporter.h"
 #include "delivery.h"
 #include "generator_session.h"
 #include "job_commands.h"
-#include "job_path.h"
-#include "progress_line.h"
+#include "tasks/task_run.h"
 
 namespace kmjob {
+
+namespace {
+
+int TaskExitStatus(const tasks::TaskOutcome& outcome) {
+  switch (outcome.result) {
+    case tasks::TaskResult::kDelivered:
+    case tasks::TaskResult::kWritten:
+      return 0;
+    case tasks::TaskResult::kNotDelivered:
+      return ExitStatusOf(outcome.delivery);
+    case tasks::TaskResult::kGeneratorFailed:
+      return ExitStatusOf(outcome.status);
+    case tasks::TaskResult::kNoTemporaryFile:
+    case tasks::TaskResult::kOutOfMemory:
+      break;
+  }
+  return 1;
+}
+
+}  // namespace
 
 std::string StatusLabel(const CommandLine& line) {
   if (line.label) return *line.label;
@@ -43,29 +63,16 @@ int RunGeneratorJob(const CommandLine& line, const std::string& documentName,
     std::fprintf(stderr, "kmjob: %s\n", LastGeneratorMessage().c_str());
     return ExitStatusOf(session.status());
   }
-  VosHandle vos(trmNewVOS());
-  if (!vos) {
-    std::fprintf(stderr, "kmjob: out of memory\n");
-    return 1;
-  }
-  const auto destination = DestinationOf(line);
-  JobPath job(line);
-  if (!job.path().empty()) trmVOSSetOutputPath(vos.get(), job.path().c_str());
-  if (line.overwriteOutput) trmVOSSetFlags(vos.get(), TRM_FLAG_REPLACE);
-
-  int status;
-  {
-    ProgressLine progress;
-    progress.Show(progressText);
-    status = writeJob(vos.get());
-  }
-  if (status != TRM_OK) {
-    std::fprintf(stderr, "kmjob: %s\n", LastGeneratorMessage().c_str());
-    return ExitStatusOf(status);
-  }
-  if (line.output) std::printf("%s\n", trmGetLastDetail());
-  if (!destination) return 0;
-  return DeliverFile(line, documentName, job.path(), *destination);
+  tasks::TaskRequest request;
+  request.documentName = documentName;
+  request.destination = DestinationOf(line);
+  request.outputPath = line.output.value_or(std::string());
+  request.overwriteOutput = line.overwriteOutput;
+  request.progressText = progressText;
+  request.settingsFile = line.settings.value_or(std::string());
+  request.writeJob = writeJob;
+  ConsoleTaskReporter reporter(line.output.has_value());
+  return TaskExitStatus(tasks::RunTask(request, reporter));
 }
 
 }  // namespace kmjob

@@ -1,6 +1,7 @@
 #include "main_frame.h"
 
 #include <wx/intl.h>
+#include <wx/log.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
 #include <wx/statusbr.h>
@@ -8,6 +9,10 @@
 #include <memory>
 
 #include "about_text.h"
+#include "app_art.h"
+#include "help_viewer.h"
+#include "interpreter_selection_dialog.h"
+#include "printer_groups_dialog.h"
 #include "program_identity.h"
 #include "settings/settings_file.h"
 #include "settings/settings_keys.h"
@@ -18,12 +23,16 @@ namespace app {
 MainFrame::MainFrame(const wxString& title)
     : wxFrame(nullptr, wxID_ANY, title, wxDefaultPosition,
               wxSize(kMainFrameWidth, kMainFrameHeight)) {
+  SetIcon(ProgramIcon());
   BuildMenus();
   CreateStatusBar(1, wxSTB_DEFAULT_STYLE);
-  // TODO(task panel): the task list, pages and destination row go here.
+  taskPanel_ = new TaskPanel(this);
+  ShowDestinationError();
   RestoreGeometry();
 
   Bind(wxEVT_MENU, &MainFrame::OnExit, this, kIdExit);
+  Bind(wxEVT_MENU, &MainFrame::OnChooseInterpreter, this, kIdChooseInterpreter);
+  Bind(wxEVT_MENU, &MainFrame::OnPrinterGroups, this, kIdPrinterGroups);
   Bind(wxEVT_MENU, &MainFrame::OnHelp, this, kIdHelp);
   Bind(wxEVT_MENU, &MainFrame::OnAbout, this, kIdAbout);
   Bind(wxEVT_CLOSE_WINDOW, &MainFrame::OnClose, this);
@@ -38,9 +47,6 @@ void MainFrame::BuildMenus() {
                   _("Choose the Tessel Compose you would like to use"));
   options->Append(kIdPrinterGroups, _("Printer Groups..."),
                   _("Create printer groups to work with multiple printers"));
-  // TODO(interpreter selection and printer groups dialogs): enable once they exist.
-  options->Enable(kIdChooseInterpreter, false);
-  options->Enable(kIdPrinterGroups, false);
 
   auto help = std::make_unique<wxMenu>();
   help->Append(kIdHelp, _("&Help\tF1"));
@@ -75,12 +81,27 @@ void MainFrame::RestoreGeometry() {
 
 void MainFrame::SaveSettings() {
   settings::SettingsFile file;
-  // TODO(task panel): lastPrinter and statusPage are saved here too.
-  settings::WriteBool(file, settings::kIsMaximized, IsMaximized());
+  bool taken = taskPanel_->SaveChoices(file);
+  taken = settings::WriteBool(file, settings::kIsMaximized, IsMaximized()) && taken;
   // The size is taken whatever the maximized state, as the window reports it.
   const wxSize size = GetSize();
-  settings::WriteLong(file, settings::kWidth, size.GetWidth());
-  settings::WriteLong(file, settings::kHeight, size.GetHeight());
+  taken = settings::WriteLong(file, settings::kWidth, size.GetWidth()) && taken;
+  taken = settings::WriteLong(file, settings::kHeight, size.GetHeight()) && taken;
+  if (!file.Flush()) {
+    wxLogError(_("The window settings could not be saved: %s"),
+               wxString::FromUTF8(file.lastError()));
+  } else if (!taken) {
+    wxLogError(_("Some window settings could not be saved in %s."),
+               wxString::FromUTF8(file.path()));
+  }
+}
+
+// Without this line a server that cannot be asked would look like a server without printers.
+void MainFrame::ShowDestinationError() {
+  const std::string& error = taskPanel_->destinationError();
+  if (!error.empty()) {
+    SetStatusText(wxString::Format(_("No printers listed: %s"), wxString::FromUTF8(error)));
+  }
 }
 
 void MainFrame::OnExit(wxCommandEvent&) {
@@ -88,9 +109,19 @@ void MainFrame::OnExit(wxCommandEvent&) {
   Close(true);
 }
 
+void MainFrame::OnChooseInterpreter(wxCommandEvent&) {
+  ShowInterpreterSelection(this);
+}
+
+void MainFrame::OnPrinterGroups(wxCommandEvent&) {
+  ShowPrinterGroups(this);
+  // Whatever closed the dialog, groups may have been applied before.
+  taskPanel_->RefreshDestinations();
+  ShowDestinationError();
+}
+
 void MainFrame::OnHelp(wxCommandEvent&) {
-  // TODO(help viewer): show the help book with an empty keyword; without a help object the
-  // item does nothing, which is the behaviour until the help book exists.
+  ShowHelp(wxString());
 }
 
 void MainFrame::OnAbout(wxCommandEvent&) {

@@ -3,6 +3,8 @@
 
 #include <wx/frame.h>
 
+#include "task_panel.h"
+
 namespace app {
 
 // Fixed command identifiers of the main window.
@@ -22,15 +24,23 @@ class MainFrame : public wxFrame {
   // Built but not shown.
   explicit MainFrame(const wxString& title);
 
+  TaskPanel* taskPanel() const { return taskPanel_; }
+
  private:
   void BuildMenus();
   void RestoreGeometry();
   void SaveSettings();
 
+  void ShowDestinationError();
+
   void OnExit(wxCommandEvent& event);
+  void OnChooseInterpreter(wxCommandEvent& event);
+  void OnPrinterGroups(wxCommandEvent& event);
   void OnHelp(wxCommandEvent& event);
   void OnAbout(wxCommandEvent& event);
   void OnClose(wxCloseEvent& event);
+
+  TaskPanel* taskPanel_ = nullptr;
 };
 
 }  // namespace app

@@ -2,6 +2,8 @@
 
 #include <wx/intl.h>
 
+#include "printing/printer_list.h"
+
 namespace app {
 namespace {
 
@@ -14,6 +16,8 @@ wxString& KeptNoPrintersText() {
 
 void KeepNoPrintersText() {
   KeptNoPrintersText() = _("[No Printers Available]");
+  // The printer list holds the same text, so a selection can be compared with it.
+  printing::SetNoPrinterText(KeptNoPrintersText().utf8_string());
 }
 
 const wxString& NoPrintersText() {

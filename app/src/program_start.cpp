@@ -1,9 +1,13 @@
 #include "program_start.h"
 
 #include <wx/filefn.h>
+#include <wx/filename.h>
 #include <wx/intl.h>
 #include <wx/msgdlg.h>
+#include <wx/stdpaths.h>
+#include <wx/translation.h>
 
+#include "help_viewer.h"
 #include "interpreter_selection_dialog.h"
 #include "main_frame.h"
 #include "program_identity.h"
@@ -13,10 +17,16 @@
 
 namespace app {
 
+namespace {
+constexpr char kCatalogName[] = "koramanage";
+}  // namespace
+
 ProgramStart::ProgramStart(std::string instanceFolder)
     : instanceFolder_(std::move(instanceFolder)) {}
 
-ProgramStart::~ProgramStart() = default;
+ProgramStart::~ProgramStart() {
+  if (helpInstalled_) SetProgramHelp(nullptr);
+}
 
 bool ProgramStart::IsAnotherInstanceRunning() {
   instance_ = std::make_unique<wxSingleInstanceChecker>();
@@ -30,6 +40,25 @@ bool ProgramStart::IsAnotherInstanceRunning() {
   return true;
 }
 
+void ProgramStart::SetUpTranslations(const wxString& programPath) {
+  if (wxTranslations::Get()) return;
+  // wxTranslations reads the catalogue itself and needs no generated system locale, unlike
+  // wxLocale; the catalogues are the program's own, not the system's.
+  const wxFileName program(programPath);
+  wxFileName prefix = wxFileName::DirName(program.GetPath());
+  prefix.RemoveLastDir();
+  prefix.AppendDir("locale");
+  wxFileTranslationsLoader::AddCatalogLookupPathPrefix(prefix.GetPath());
+  prefix.RemoveLastDir();
+  prefix.AppendDir("share");
+  prefix.AppendDir("locale");
+  wxFileTranslationsLoader::AddCatalogLookupPathPrefix(prefix.GetPath());
+  auto translations = std::make_unique<wxTranslations>();
+  translations->AddStdCatalog();
+  translations->AddCatalog(kCatalogName);
+  wxTranslations::Set(translations.release());
+}
+
 void ProgramStart::EnterWorkingDirectory() {
   const settings::SettingsFile file;
   std::string rootDir;
@@ -39,7 +68,20 @@ void ProgramStart::EnterWorkingDirectory() {
   }
 }
 
+void ProgramStart::InstallHelp() {
+  const settings::SettingsFile file;
+  std::string rootDir;
+  if (!settings::ReadText(file, settings::kKmRootDir, rootDir)) return;
+  const wxString book = HelpBookPath(wxString::FromUTF8(rootDir));
+  if (!wxFileExists(book)) return;
+  auto help = std::make_unique<HelpViewer>(book);
+  if (!help->loaded()) return;
+  SetProgramHelp(std::move(help));
+  helpInstalled_ = true;
+}
+
 StartOutcome ProgramStart::Run() {
+  SetUpTranslations(wxStandardPaths::Get().GetExecutablePath());
   const bool another = IsAnotherInstanceRunning();
   KeepNoPrintersText();
   if (another) return StartOutcome::kAnotherInstance;
@@ -66,12 +108,13 @@ StartOutcome ProgramStart::Run() {
   }
   if (!choiceComplete && !ShowInterpreterSelection(frame_.get())) {
     frame_->Close(true);
+    InstallHelp();
     return StartOutcome::kNoInterpreter;
   }
 
   trmInitialize();
   frame_->Show();
-  // TODO(help viewer): create the help object from kmRootDir when its help book exists.
+  InstallHelp();
   return StartOutcome::kRunning;
 }
 

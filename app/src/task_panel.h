@@ -4,6 +4,7 @@
 
 #include <wx/checkbox.h>
 #include <wx/choice.h>
+#include <wx/confbase.h>
 #include <wx/listctrl.h>
 #include <wx/panel.h>
 #include <wx/sizer.h>
@@ -16,13 +17,15 @@ namespace app {
 inline constexpr int kTaskCount = 7;
 inline constexpr int kDestinationId = 201;
 
-// One row of the task table: list text, icon name, help keyword.
+// One row of the task table: list text, icon name, help keyword, tool tip of the page's
+// information button. Texts shown to the user are translated where they are shown.
 struct TaskInfo {
   const char* label;
   const char* icon;
   const char* helpKeyword;
+  const char* helpTip;
 };
-// The seven tasks in list order (the index is the task number).
+// The seven tasks in list order (the index is the task number and the icon index).
 const std::array<TaskInfo, kTaskCount>& Tasks();
 
 class TaskPanel : public wxPanel {
@@ -37,18 +40,26 @@ class TaskPanel : public wxPanel {
   bool GetStatusPage() const { return statusPage_->GetValue(); }
   int currentTask() const { return currentTask_; }
 
-  // Shows the page of task index (0-6), as a click on the list does.
+  // Selects task index (0-6) in the list and shows its page, as a click on the list does.
   void SelectTask(int index);
   // Help for the current task.
   void ShowTaskHelp();
-  // Writes lastPrinter (unless the no-printer entry is selected) and statusPage.
-  void SaveChoices();
+  // Puts lastPrinter (unless the no-printer entry or nothing is selected) and statusPage into
+  // settings; false when the configuration refused a value. The caller flushes.
+  bool SaveChoices(wxConfigBase& settings) const;
+  // Why the print server could not be asked when the destinations were last listed; empty
+  // when it could.
+  const std::string& destinationError() const { return destinationError_; }
+  // Lists the destinations again (after the printer groups changed), keeping the selection.
+  void RefreshDestinations();
 
   wxChoice* destination() const { return destination_; }
+  wxCheckBox* statusPage() const { return statusPage_; }
   wxListCtrl* taskList() const { return taskList_; }
   wxWindow* page(int index) const { return pages_[index]; }
 
  private:
+  void ShowPage(int index);
   void OnTaskSelected(wxListEvent& event);
   void OnSize(wxSizeEvent& event);
   void FitTaskColumn();
@@ -60,6 +71,7 @@ class TaskPanel : public wxPanel {
   int currentTask_ = 0;
   wxChoice* destination_ = nullptr;
   wxCheckBox* statusPage_ = nullptr;
+  std::string destinationError_;
 };
 
 }  // namespace app

@@ -1,7 +1,8 @@
 #pragma once
 // Answers every modal dialog shown while it lives, without showing it, and keeps what each one
-// said: message boxes arrive here as message dialogs and are answered with OK; other dialogs
-// too, unless an answer is given that works the dialog and returns its result.
+// said: message boxes arrive here as message dialogs and are answered with OK (or the button
+// set by AnswerMessagesWith); other dialogs too, unless an answer is given that works the
+// dialog and returns its result.
 
 #include <wx/dialog.h>
 #include <wx/modalhook.h>
@@ -26,6 +27,8 @@ class DialogRecorder : public wxModalDialogHook {
 
   const std::vector<ShownDialog>& shown() const { return shown_; }
   void AnswerWith(std::function<int(wxDialog&)> answer) { answer_ = std::move(answer); }
+  // The button every later message box is answered with: wxID_OK, wxID_YES, wxID_NO, ...
+  void AnswerMessagesWith(int id) { messageAnswer_ = id; }
 
  protected:
   int Enter(wxDialog* dialog) override {
@@ -36,14 +39,15 @@ class DialogRecorder : public wxModalDialogHook {
       entry.style = box->GetMessageDialogStyle();
     }
     shown_.push_back(entry);
-    if (answer_ && !dynamic_cast<wxMessageDialog*>(dialog)) return answer_(*dialog);
-    return wxID_OK;
+    if (dynamic_cast<wxMessageDialog*>(dialog)) return messageAnswer_;
+    return answer_ ? answer_(*dialog) : wxID_OK;
   }
   void Exit(wxDialog*) override {}
 
  private:
   std::vector<ShownDialog> shown_;
   std::function<int(wxDialog&)> answer_;
+  int messageAnswer_ = wxID_OK;
 };
 
 }  // namespace app_test

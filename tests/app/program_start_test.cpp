@@ -1,17 +1,16 @@
 #include "program_start.h"
 
 #include <gtest/gtest.h>
-#include <wx/defs.h>
 #include <wx/radiobut.h>
 #include <wx/snglinst.h>
 #include <wx/toplevel.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "app_fixture.h"
 #include "dialog_recorder.h"
 #include "interpreter_selection_dialog.h"
-#include "main_frame.h"
 #include "program_identity.h"
 #include "running_program.h"
 #include "trm.h"
@@ -20,12 +19,13 @@ namespace app_test {
 namespace {
 
 using ProgramStartTest = AppTest;
+using app::StartOutcome;
+using Choice = app::InterpreterSelectionDialog;
 
 TEST_F(ProgramStartTest, MissingSettingsFileIsReportedAndEndsTheStart) {
   DialogRecorder dialogs;
   app::ProgramStart start(root().string());
-  EXPECT_EQ(start.Run(), app::StartOutcome::kNoSettingsFile);
-
+  EXPECT_EQ(start.Run(), StartOutcome::kNoSettingsFile);
   ASSERT_EQ(dialogs.shown().size(), 1u);
   EXPECT_EQ(dialogs.shown()[0].caption, "Initialization Failure");
   EXPECT_EQ(dialogs.shown()[0].message,
@@ -36,72 +36,63 @@ TEST_F(ProgramStartTest, MissingSettingsFileIsReportedAndEndsTheStart) {
   EXPECT_FALSE(std::filesystem::exists(settingsPath()));
 }
 
+// Answers the interpreter choice with OK, after choosing the local installation when given.
+int PressOk(wxDialog& dialog, const char* core) {
+  if (core) {
+    dynamic_cast<wxRadioButton*>(dialog.FindWindow(Choice::kLocalId))->SetValue(true);
+    dynamic_cast<app::PathEntryField*>(dialog.FindWindow(Choice::kCoreFieldId))->SetPath(core);
+  }
+  wxCommandEvent ok(wxEVT_BUTTON, Choice::kOkId);
+  dialog.GetEventHandler()->ProcessEvent(ok);
+  return dialog.GetReturnCode();
+}
+
 TEST_F(ProgramStartTest, StartsInTheRootFolderOnlyWithAnInterpreterChosen) {
   const std::filesystem::path rootDir = root() / "install";
   std::filesystem::create_directories(rootDir);
-  Install("kmRootDir=" + rootDir.string() + "\nuseBuiltin=1\nkoraStub=NULL\n");
-  {
+  const std::string incomplete = "useBuiltin=1\nkoraStub=NULL\n";
+  const struct {
+    std::string settings;
+    std::function<int(wxDialog&)> answer;  // null: no dialog expected
+    StartOutcome outcome;
+    std::string captions, written;
+  } cases[] = {
+      // Closed the normal way, which keeps the window settings.
+      {incomplete, [](wxDialog&) { return wxID_CANCEL; }, StartOutcome::kNoInterpreter,
+       "Select Tessel Compose;", "width=620"},
+      {incomplete, [](wxDialog& d) { return PressOk(d, nullptr); }, StartOutcome::kNoInterpreter,
+       "Select Tessel Compose;KORA Stub Path;", incomplete},
+      {"useBuiltin=0\nkoraCore=NULL\nkoraStub=/s/stub.txt\n",
+       [](wxDialog& d) { return PressOk(d, "/opt/kora"); }, StartOutcome::kRunning,
+       "Select Tessel Compose;", "useBuiltin=0\nkoraCore=/opt/kora\nkoraStub=/s/stub.txt\n"},
+      {"useBuiltin=0\nkoraCore=/opt/kora/\n", nullptr, StartOutcome::kRunning, "", ""},
+  };
+  for (const auto& c : cases) {
+    Install("kmRootDir=" + rootDir.string() + "\n" + c.settings);
+    std::filesystem::current_path(root());
     DialogRecorder dialogs;
-    dialogs.AnswerWith([](wxDialog&) { return wxID_CANCEL; });
+    if (c.answer) dialogs.AnswerWith(c.answer);
     app::ProgramStart start(root().string());
-    EXPECT_EQ(start.Run(), app::StartOutcome::kNoInterpreter);
+    EXPECT_EQ(start.Run(), c.outcome) << c.settings;
     wxTheApp->ProcessIdle();
-    EXPECT_EQ(start.frame(), nullptr);
-    EXPECT_TRUE(wxTopLevelWindows.empty());
-    // Closed the normal way, which keeps the window settings; the generator never started.
-    EXPECT_NE(Installed().find("width=620"), std::string::npos) << Installed();
-    EXPECT_EQ(trmFinished(), TRM_ALREADY_TERMINATED);
-    ASSERT_EQ(dialogs.shown().size(), 1u);
-    EXPECT_EQ(dialogs.shown()[0].caption, "Select Tessel Compose");
-  }
-  {
-    DialogRecorder dialogs;
-    dialogs.AnswerWith([](wxDialog& dialog) {
-      wxCommandEvent ok(wxEVT_BUTTON, app::InterpreterSelectionDialog::kOkId);
-      dialog.GetEventHandler()->ProcessEvent(ok);
-      return dialog.GetReturnCode();
-    });
-    app::ProgramStart start(root().string());
-    EXPECT_EQ(start.Run(), app::StartOutcome::kNoInterpreter);
-    ASSERT_EQ(dialogs.shown().size(), 2u);  // the dialog, then its empty-stub message
-    EXPECT_EQ(dialogs.shown()[1].caption, "KORA Stub Path");
-  }
-  {
-    Install("kmRootDir=" + rootDir.string() +
-            "\nuseBuiltin=0\nkoraCore=NULL\nkoraStub=/s/stub.txt\n");
-    DialogRecorder dialogs;
-    dialogs.AnswerWith([](wxDialog& dialog) {
-      dynamic_cast<wxRadioButton*>(dialog.FindWindow(app::InterpreterSelectionDialog::kLocalId))
-          ->SetValue(true);
-      dynamic_cast<app::PathEntryField*>(
-          dialog.FindWindow(app::InterpreterSelectionDialog::kCoreFieldId))
-          ->SetPath("/opt/kora");
-      wxCommandEvent ok(wxEVT_BUTTON, app::InterpreterSelectionDialog::kOkId);
-      dialog.GetEventHandler()->ProcessEvent(ok);
-      return dialog.GetReturnCode();
-    });
-    app::ProgramStart start(root().string());
-    EXPECT_EQ(start.Run(), app::StartOutcome::kRunning);
-    EXPECT_NE(Installed().find("useBuiltin=0\nkoraCore=/opt/kora\nkoraStub=/s/stub.txt\n"
-                               "includeLMI=0\n"),
-              std::string::npos)
-        << Installed();
-    EXPECT_EQ(trmFinished(), TRM_OK);
-    ASSERT_NE(start.frame(), nullptr);
+    std::string captions;
+    for (const ShownDialog& shown : dialogs.shown()) captions += shown.caption + ";";
+    EXPECT_EQ(captions, c.captions);
+    EXPECT_NE(Installed().find(c.written), std::string::npos) << Installed();
+    const bool running = c.outcome == StartOutcome::kRunning;
+    // The generator starts only with the main window.
+    EXPECT_EQ(trmFinished(), running ? TRM_OK : TRM_ALREADY_TERMINATED);
+    ASSERT_EQ(start.frame() != nullptr, running);
+    if (!running) {
+      EXPECT_TRUE(wxTopLevelWindows.empty());
+      continue;
+    }
+    EXPECT_EQ(std::filesystem::current_path(), rootDir);
+    EXPECT_TRUE(start.frame()->IsShown());
+    EXPECT_EQ(start.frame()->GetTitle(), "Tidewell KORAManage");
     start.frame()->Destroy();
     wxTheApp->ProcessIdle();
   }
-
-  Install("kmRootDir=" + rootDir.string() + "\nuseBuiltin=0\nkoraCore=/opt/kora/\n");
-  DialogRecorder dialogs;
-  app::ProgramStart start(root().string());
-  EXPECT_EQ(start.Run(), app::StartOutcome::kRunning);
-  EXPECT_EQ(std::filesystem::current_path(), rootDir);
-  ASSERT_NE(start.frame(), nullptr);
-  EXPECT_TRUE(start.frame()->IsShown());
-  EXPECT_EQ(start.frame()->GetTitle(), "Tidewell KORAManage");
-  EXPECT_EQ(trmFinished(), TRM_OK);
-  EXPECT_TRUE(dialogs.shown().empty());
 }
 
 TEST_F(ProgramStartTest, SecondInstanceEndsAtOnceWithCodeZero) {
