@@ -6,125 +6,102 @@
 #include <wx/utils.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "app_fixture.h"
 #include "dialog_recorder.h"
-#include "file_io.h"
+#include "window_shot.h"
 
 namespace app_test {
 namespace {
 
 using Dialog = app::InterpreterSelectionDialog;
+using InterpreterSelectionTest = AppTest;
 
-class InterpreterSelectionTest : public AppTest {
- protected:
-  template <typename Control>
-  static Control* Find(wxWindow& dialog, int id) {
-    return dynamic_cast<Control*>(dialog.FindWindow(id));
-  }
-  static app::PathEntryField* Field(wxWindow& dialog, int id) {
-    return Find<app::PathEntryField>(dialog, id);
-  }
-  // The only check box of the dialog.
-  static wxCheckBox* Lumen(wxWindow& dialog) {
-    wxWindow* child = dialog.FindWindow(Dialog::kEditStubId);
-    while (child && !dynamic_cast<wxCheckBox*>(child)) child = child->GetNextSibling();
-    return dynamic_cast<wxCheckBox*>(child);
-  }
-  static void Press(wxWindow& dialog, int id) {
-    wxCommandEvent event(wxEVT_BUTTON, id);
-    dialog.GetEventHandler()->ProcessEvent(event);
-  }
-};
+template <typename Control = app::PathEntryField>
+Control& Field(wxWindow& dialog, int id) {
+  return dynamic_cast<Control&>(*dialog.FindWindow(id));
+}
+wxCheckBox& Lumen(wxWindow& dialog) {
+  return dynamic_cast<wxCheckBox&>(
+      *wxWindow::FindWindowByLabel("Include the Lumen Imaging module", &dialog));
+}
+// Presses a button; the answer is the message box it showed: "caption: text", or "".
+std::string Press(wxWindow& dialog, int id) {
+  DialogRecorder dialogs;
+  wxCommandEvent event(wxEVT_BUTTON, id);
+  dialog.GetEventHandler()->ProcessEvent(event);
+  if (dialogs.shown().empty()) return "";
+  EXPECT_EQ(dialogs.shown().size(), 1u);
+  EXPECT_TRUE(dialogs.shown()[0].style & wxICON_ERROR);
+  return dialogs.shown()[0].caption + ": " + dialogs.shown()[0].message;
+}
 
-TEST_F(InterpreterSelectionTest, OkRefusesAnEmptyChosenPathElseWritesAllFourKeys) {
+TEST_F(InterpreterSelectionTest, ShowsTheStoredChoiceAndOkWritesAllFourKeysOrAsksForAPath) {
   Install("useBuiltin=1\nkoraCore=/opt/kora\nkoraStub=NULL\nincludeLMI=1\n");
   {
     Dialog stored(nullptr);
-    EXPECT_TRUE(Find<wxRadioButton>(stored, Dialog::kBuiltinId)->GetValue());
-    EXPECT_EQ(Field(stored, Dialog::kCoreFieldId)->GetPath(), "/opt/kora");
-    ASSERT_NE(Lumen(stored), nullptr);
-    EXPECT_TRUE(Lumen(stored)->GetValue());
-    // Browsing for the installation stores the folder at once, whatever closes the dialog.
-    app::PathEntryField* core = Field(stored, Dialog::kCoreFieldId);
-    core->SetChooser([](const app::PathChoiceRequest& request) {
-      EXPECT_TRUE(request.chooseDirectory);
-      return std::optional<app::PathChoice>{{"/opt/new", "/opt/new"}};
-    });
-    Press(*core, app::PathEntryField::kBrowseId);
-    EXPECT_EQ(Installed(), "useBuiltin=1\nkoraCore=/opt/new\nkoraStub=NULL\nincludeLMI=1\n");
+    EXPECT_TRUE(Field<wxRadioButton>(stored, Dialog::kBuiltinId).GetValue() &&
+                Lumen(stored).GetValue());
+    EXPECT_EQ(Field(stored, Dialog::kCoreFieldId).GetPath(), "/opt/kora");
+    EXPECT_TRUE(SaveScreenshot(stored, "interpreter_selection_dialog"));
   }
   const struct {
     bool builtin;
-    const char *core, *stub;
+    std::string core, stub;
     bool lumen;
-    const char *caption, *message, *written;  // caption empty: accepted
+    const char* message;  // none when accepted
   } cases[] = {
-      {true, "/opt/kora", "", false, "KORA Stub Path", "Please provide a path to the stub file.",
-       ""},
-      {false, "", "/s/stub.txt", false, "Tessel Compose Path",
-       "Please provide a path to the Tessel Compose.", ""},
-      {true, "", "/s/stub.txt", true, "", "",
-       "useBuiltin=1\nkoraCore=\nkoraStub=/s/stub.txt\nincludeLMI=1\n"},
-      {false, "/opt/kora", "", false, "", "",
-       "useBuiltin=0\nkoraCore=/opt/kora\nkoraStub=\nincludeLMI=0\n"},
+      {true, "/opt/kora", "", false, "KORA Stub Path: Please provide a path to the stub file."},
+      {false, "", "/s/stub.txt", false,
+       "Tessel Compose Path: Please provide a path to the Tessel Compose."},
+      {true, "", "/s/stub.txt", true, ""},
+      {false, "/opt/kora", "", false, ""},
   };
   for (const auto& c : cases) {
     Install("width=620\n");
-    DialogRecorder dialogs;
     Dialog dialog(nullptr);
-    Find<wxRadioButton>(dialog, c.builtin ? Dialog::kBuiltinId : Dialog::kLocalId)->SetValue(true);
-    Field(dialog, Dialog::kCoreFieldId)->SetPath(c.core);
-    Field(dialog, Dialog::kStubFieldId)->SetPath(c.stub);
-    Lumen(dialog)->SetValue(c.lumen);
-    Press(dialog, Dialog::kOkId);
-    EXPECT_EQ(Installed(), std::string("width=620\n") + c.written);
-    EXPECT_EQ(dialog.GetReturnCode(), *c.caption ? 0 : wxID_OK);
-    ASSERT_EQ(dialogs.shown().size(), *c.caption ? 1u : 0u) << c.message;
-    if (!*c.caption) continue;
-    EXPECT_EQ(dialogs.shown()[0].caption + dialogs.shown()[0].message,
-              std::string(c.caption) + c.message);
-    EXPECT_TRUE(dialogs.shown()[0].style & wxICON_ERROR);
+    Field<wxRadioButton>(dialog, c.builtin ? Dialog::kBuiltinId : Dialog::kLocalId).SetValue(true);
+    Field(dialog, Dialog::kCoreFieldId).SetPath(c.core);
+    Field(dialog, Dialog::kStubFieldId).SetPath(c.stub);
+    Lumen(dialog).SetValue(c.lumen);
+    EXPECT_EQ(Press(dialog, Dialog::kOkId), c.message);
+    const std::string written = "useBuiltin=" + std::to_string(c.builtin) + "\nkoraCore=" + c.core +
+                                "\nkoraStub=" + c.stub + "\nincludeLMI=" + std::to_string(c.lumen);
+    EXPECT_EQ(Installed(), "width=620\n" + (*c.message ? "" : written + "\n"));
+    EXPECT_EQ(dialog.GetReturnCode(), *c.message ? 0 : wxID_OK);
   }
 }
 
-TEST_F(InterpreterSelectionTest, EditStubFileOpensItOrSaysWhyNot) {
-  const std::filesystem::path stub = root() / "stub.txt";
-  const std::filesystem::path gone = root() / "gone.txt";
-  const std::filesystem::path opened = root() / "opened";  // the editor links the file here
+TEST_F(InterpreterSelectionTest, EditStubFileStartsTheEditorOrSaysWhyNot) {
+  const std::filesystem::path stub = root() / "stub.txt", gone = root() / "gone.txt";
   km_test::WriteFile(stub, "SETPPATH x\n");
-  std::filesystem::create_directory(opened);
-  const std::string editor = "/bin/ln -s -t " + opened.string();
-  km_test::EnvOverride path("PATH", opened.string());  // holds no editor
-  km_test::EnvOverride noEditor("EDITOR", std::nullopt);
   Install("width=620\n");
+  const km_test::EnvOverride path("PATH", root().string());  // holds no editor
+  const km_test::EnvOverride noEditor("EDITOR", std::nullopt);
+  const std::string linkStub = "/bin/ln -s -t " + root().string() + "/opened";  // the "editor"
+  std::filesystem::create_directory(root() / "opened");
   const struct {
-    std::string stub;
+    std::filesystem::path stub;
     std::optional<std::string> visual;
-    std::string message;  // empty: nothing shown
+    std::string message;
   } cases[] = {
-      {"", editor, ""},
-      {gone.string(), editor, "The file does not exist.\n\n" + gone.string()},
-      {stub.string(), std::nullopt, "KORAManage cannot find the appropriate text editor."},
-      {stub.string(), editor, ""},
+      {gone, linkStub, "KORAManage: The file does not exist.\n\n" + gone.string()},
+      {stub, std::nullopt, "KORAManage: KORAManage cannot find the appropriate text editor."},
+      {stub, linkStub, ""},
   };
   for (const auto& c : cases) {
-    km_test::EnvOverride visual("VISUAL", c.visual);
-    DialogRecorder dialogs;
+    const km_test::EnvOverride visual("VISUAL", c.visual);
     Dialog dialog(nullptr);
-    Field(dialog, Dialog::kStubFieldId)->SetPath(c.stub);
-    Press(dialog, Dialog::kEditStubId);
-    ASSERT_EQ(dialogs.shown().size(), c.message.empty() ? 0u : 1u) << c.stub;
-    if (c.message.empty()) continue;
-    EXPECT_EQ(dialogs.shown()[0].caption + dialogs.shown()[0].message, "KORAManage" + c.message);
-    EXPECT_TRUE(dialogs.shown()[0].style & wxICON_ERROR);
-    EXPECT_TRUE(std::filesystem::is_empty(opened));
+    Field(dialog, Dialog::kStubFieldId).SetPath(c.stub.string());
+    EXPECT_EQ(Press(dialog, Dialog::kEditStubId), c.message);
   }
-  // The editor runs on its own; the dialog did not wait for it.
-  const std::filesystem::path link = opened / "stub.txt";
+  // The editor was started on the stub file, once.
+  const std::filesystem::path link = root() / "opened" / "stub.txt";
   for (int wait = 0; wait < 1500 && !std::filesystem::is_symlink(link); ++wait) wxMilliSleep(20);
   EXPECT_EQ(std::filesystem::is_symlink(link) ? std::filesystem::read_symlink(link) : "", stub);
+  EXPECT_EQ(km_test::FolderEntries(root() / "opened").size(), 1u);
 }
 
 }  // namespace

@@ -4,8 +4,9 @@
 #include <wx/dnd.h>
 #include <wx/frame.h>
 
+#include <optional>
 #include <string>
-#include <vector>
+#include <utility>
 
 #include "app_fixture.h"
 
@@ -13,61 +14,50 @@ namespace app_test {
 namespace {
 
 using Field = app::PathEntryField;
-constexpr int kFieldId = 402;
+using PathEntryFieldTest = AppTest;
 
-class PathEntryFieldTest : public AppTest {
- protected:
-  // A field whose chooser gives answer_, in a frame that counts the chosen-path events.
-  Field* Make(bool chooseDirectory, bool rememberFile) {
+TEST_F(PathEntryFieldTest, EnterWithTextAndBrowseAnnounceAPathDropDoesNotBrowseRemembers) {
+  std::optional<app::PathChoice> answer;  // the chooser's
+  std::string starts;                     // where the chooser was asked to start
+  int events = 0;                         // chosen-path events that reached the frame
+  // A field in a frame, with an empty settings file.
+  const auto make = [&](bool chooseDirectory, bool rememberFile) -> Field& {
     Install("width=620\n");
-    starts_.clear();
-    events_ = 0;
+    starts.clear();
     auto* frame = new wxFrame(nullptr, wxID_ANY, "owner");
-    frame->Bind(app::PathChosenEvent, [this](wxCommandEvent& event) {
-      EXPECT_EQ(event.GetId(), kFieldId);
-      ++events_;
+    frame->Bind(app::PathChosenEvent, [&](wxCommandEvent& event) {
+      EXPECT_EQ(event.GetId(), 7);
+      ++events;
     });
-    auto* field = new Field(frame, kFieldId, "caption", "", "lastSubDir", "title", "*.*",
-                            chooseDirectory, rememberFile);
-    field->SetChooser([this](const app::PathChoiceRequest& request) {
-      starts_.push_back(request.startDirectory.utf8_string());
-      return answer_;
+    auto* field = new Field(frame, 7, "caption", "", "lastSubDir", "title", "*.*", chooseDirectory,
+                            rememberFile);
+    field->SetChooser([&](const app::PathChoiceRequest& request) {
+      starts += request.startDirectory.utf8_string() + ";";
+      return answer;
     });
-    return field;
-  }
-  int Events() {
+    return *field;
+  };
+  // The chosen-path events since the last call, once queued events have arrived.
+  const auto arrived = [&] {
     wxTheApp->ProcessPendingEvents();
-    return events_;
-  }
-  static void Send(wxWindow* target, wxEventType type, int id) {
+    return std::exchange(events, 0);
+  };
+  const auto send = [&](wxWindow& target, wxEventType type, int id) {
     wxCommandEvent event(type, id);
-    target->GetEventHandler()->ProcessEvent(event);
-  }
+    target.GetEventHandler()->ProcessEvent(event);
+    return arrived();
+  };
 
-  std::optional<app::PathChoice> answer_;
-  std::vector<std::string> starts_;
-  int events_ = 0;
-};
+  Field& dropped = make(false, false);
+  wxWindow& text = *dropped.FindWindow(Field::kTextId);
+  EXPECT_EQ(send(text, wxEVT_TEXT_ENTER, Field::kTextId), 0);
+  const char* files[] = {"/a/one.ps", "/a/two.ps", "/a/three.ps"};
+  auto& drop = dynamic_cast<wxFileDropTarget&>(*dropped.GetDropTarget());
+  EXPECT_TRUE(drop.OnDropFiles(0, 0, wxArrayString(3, files)));
+  EXPECT_EQ(dropped.GetPath(), "/a/one.ps");
+  EXPECT_EQ(arrived(), 0);
+  EXPECT_EQ(send(text, wxEVT_TEXT_ENTER, Field::kTextId), 1);
 
-TEST_F(PathEntryFieldTest, OnlyEnterWithTextAnnouncesAPathDroppedOrSet) {
-  Field* field = Make(false, false);
-  auto* drop = dynamic_cast<wxFileDropTarget*>(field->GetDropTarget());
-  ASSERT_NE(drop, nullptr);
-  wxWindow* text = field->FindWindow(Field::kTextId);
-  Send(text, wxEVT_TEXT_ENTER, Field::kTextId);
-  EXPECT_TRUE(drop->OnDropFiles(0, 0, wxArrayString()));
-  EXPECT_EQ(field->GetPath(), "");
-  const char* files[] = {"/a/one.ps", "/a/two.ps"};
-  EXPECT_TRUE(drop->OnDropFiles(0, 0, wxArrayString(2, files)));
-  EXPECT_EQ(field->GetPath(), "/a/one.ps");
-  field->SetPath("/data/job.kpf");
-  EXPECT_EQ(Events(), 0);
-  Send(text, wxEVT_TEXT_ENTER, Field::kTextId);
-  EXPECT_EQ(Events(), 1);
-  EXPECT_EQ(Installed(), "width=620\n");
-}
-
-TEST_F(PathEntryFieldTest, BrowseStartsWhereTheLastChoiceWasRemembered) {
   const struct {
     bool chooseDirectory, rememberFile;
     const char *stored, *nextStart;
@@ -75,17 +65,16 @@ TEST_F(PathEntryFieldTest, BrowseStartsWhereTheLastChoiceWasRemembered) {
                {false, true, "/data/jobs/a.kpf", "/data/jobs"},
                {true, false, "/data/jobs/a.kpf", "/data/jobs/a.kpf"}};
   for (const auto& c : cases) {
-    Field* field = Make(c.chooseDirectory, c.rememberFile);
-    answer_.reset();  // cancelled: nothing changes
-    Send(field, wxEVT_BUTTON, Field::kBrowseId);
-    EXPECT_EQ(field->GetPath() + Installed(), "width=620\n");
-    answer_ = app::PathChoice{"/data/jobs/a.kpf", "/data/jobs"};
-    Send(field, wxEVT_BUTTON, Field::kBrowseId);
-    Send(field, wxEVT_BUTTON, Field::kBrowseId);
-    EXPECT_EQ(field->GetPath(), "/data/jobs/a.kpf");
+    Field& field = make(c.chooseDirectory, c.rememberFile);
+    answer.reset();  // cancelled: nothing changes
+    EXPECT_EQ(send(field, wxEVT_BUTTON, Field::kBrowseId), 0);
+    EXPECT_EQ(field.GetPath() + Installed(), "width=620\n");
+    answer = app::PathChoice{"/data/jobs/a.kpf", "/data/jobs"};
+    EXPECT_EQ(send(field, wxEVT_BUTTON, Field::kBrowseId), 1);
+    EXPECT_EQ(field.GetPath(), "/data/jobs/a.kpf");
     EXPECT_EQ(Installed(), std::string("width=620\nlastSubDir=") + c.stored + "\n");
-    EXPECT_EQ(starts_, (std::vector<std::string>{"", "", c.nextStart}));
-    EXPECT_EQ(Events(), 2);
+    send(field, wxEVT_BUTTON, Field::kBrowseId);
+    EXPECT_EQ(starts, std::string(";;") + c.nextStart + ";");
   }
 }
 

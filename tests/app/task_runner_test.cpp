@@ -11,7 +11,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "app_fixture.h"
 #include "dialog_recorder.h"
@@ -20,19 +19,15 @@
 namespace app_test {
 namespace {
 
-struct FosDeleter {
-  void operator()(trmFOS* fos) const { trmFreeFOS(fos); }
-};
-
 // Keeps every line the status bar showed, the passing ones too.
 class RecordingStatusBar : public wxStatusBar {
  public:
   explicit RecordingStatusBar(wxWindow* parent) : wxStatusBar(parent) {}
-  std::vector<std::string> lines;
+  std::string lines;
 
  protected:
   void DoUpdateStatusText(int field) override {
-    lines.push_back(GetStatusText(field).utf8_string());
+    lines += GetStatusText(field).utf8_string() + "|";
     wxStatusBar::DoUpdateStatusText(field);
   }
 };
@@ -45,71 +40,49 @@ class TaskRunnerTest : public AppTest {
 
 TEST_F(TaskRunnerTest, ReportsInTheStatusLineAndInMessageBoxes) {
   Install("[printer-groups]\nnight=km_ps_one,km_ps_two\n");
-  const std::string missingFolder = (root() / "none").string();
-  struct Case {
-    const char* name;
-    bool withFiles;                     // a listing job; otherwise a loader without files
-    std::optional<std::string> tmpdir;  // a folder that does not exist
-    bool delivered;
-    std::vector<std::string> statusLines;
-    const char* message;  // the one message box, if any
-  };
-  const Case cases[] = {
-      {"success",
-       true,
-       std::nullopt,
-       true,
-       {"Sending [List Files] to night...", "[List Files] completed successfully"},
-       nullptr},
-      {"generator failure",
-       false,
-       std::nullopt,
-       false,
-       {""},
+  const struct {
+    bool withFiles;       // a listing job; otherwise a loader without files
+    bool noTemporary;     // TMPDIR names a folder that does not exist
+    const char* lines;    // every status line shown, each followed by '|'
+    std::string message;  // the one message box; none when empty
+  } cases[] = {
+      {true, false, "Sending [List Files] to night...|[List Files] completed successfully|", ""},
+      {false, false, "|",
        "KORAManage needs more information.\n\ntrmFOS.loadFilesList or trmFOS.printerFilesList"},
-      {"no temporary file",
-       true,
-       missingFolder,
-       false,
-       {},
-       "KORAManage cannot create the temporary file."},
+      {true, true, "", "KORAManage cannot create the temporary file."},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
+  auto* frame = new wxFrame(nullptr, wxID_ANY, "tasks");
+  auto* bar = new RecordingStatusBar(frame);
+  frame->SetStatusBar(bar);
+  auto* page = new wxPanel(frame);  // tasks run from a page inside the frame
+  frame->Show();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.message);
     std::optional<km_test::EnvOverride> tmpdir;
-    if (c.tmpdir) tmpdir.emplace("TMPDIR", *c.tmpdir);
-    auto* frame = new wxFrame(nullptr, wxID_ANY, "tasks");
-    auto* bar = new RecordingStatusBar(frame);
-    frame->SetStatusBar(bar);
-    bar->SetStatusText("earlier line");
+    if (c.noTemporary) tmpdir.emplace("TMPDIR", (root() / "none").string());
     bar->lines.clear();
-    auto* page = new wxPanel(frame);
-    frame->Show();
-
     bool busyWhileWriting = false;
     DialogRecorder recorder;
     const bool delivered =
         app::RunTask(page, "[List Files]", "\\\\\\night", [&](const trmVOS* vos) {
           busyWhileWriting = wxIsBusy();
-          std::unique_ptr<trmFOS, FosDeleter> fos(trmNewFOS());
+          std::unique_ptr<trmFOS, decltype(&trmFreeFOS)> fos(trmNewFOS(), &trmFreeFOS);
           return c.withFiles ? trmListPrinterFiles(fos.get(), vos)
                              : trmCreateFileLoader(fos.get(), vos);
         });
 
-    EXPECT_EQ(delivered, c.delivered);
-    EXPECT_EQ(busyWhileWriting, !c.tmpdir);
+    EXPECT_EQ(delivered, c.message.empty());
+    EXPECT_EQ(busyWhileWriting, !c.noTemporary);
     EXPECT_FALSE(wxIsBusy());
-    EXPECT_EQ(bar->lines, c.statusLines);
-    if (c.message) {
-      ASSERT_EQ(recorder.shown().size(), 1u);
-      EXPECT_EQ(recorder.shown()[0].caption, "KORAManage");
-      EXPECT_EQ(recorder.shown()[0].message, c.message);
-      EXPECT_TRUE(recorder.shown()[0].style & wxICON_ERROR);
-    } else {
-      EXPECT_TRUE(recorder.shown().empty());
+    EXPECT_EQ(bar->lines, c.lines);
+    ASSERT_EQ(recorder.shown().size(), c.message.empty() ? 0u : 1u);
+    if (c.message.empty()) {
       SaveScreenshot(*bar, "task_runner_status_line");
+      continue;
     }
-    frame->Destroy();
+    EXPECT_EQ(recorder.shown()[0].caption + ": " + recorder.shown()[0].message,
+              "KORAManage: " + c.message);
+    EXPECT_TRUE(recorder.shown()[0].style & wxICON_ERROR);
   }
 }
 

@@ -15,13 +15,8 @@ namespace {
 // This machine has no German system locale: the catalogue must work without one.
 TEST(TranslationsTest, TheCatalogueOfAnInstallationIsUsedWithoutASystemLocale) {
   const km_test::ScratchFolder install("km_translations");
-  const std::filesystem::path po =
-      install.File("de.po",
-                   "msgid \"\"\n"
-                   "msgstr \"Content-Type: text/plain; charset=UTF-8\\n\"\n"
-                   "\n"
-                   "msgid \"Initialization Failure\"\n"
-                   "msgstr \"Initialisierungsfehler\"\n");
+  const std::filesystem::path po = install.File(
+      "de.po", "msgid \"Initialization Failure\"\nmsgstr \"Initialisierungsfehler\"\n");
   const std::filesystem::path mo = install / "share/locale/de/LC_MESSAGES/koramanage.mo";
   std::filesystem::create_directories(mo.parent_path());
   km_test::RunTool("msgfmt", {"-o", mo.string(), po.string()});

@@ -1,5 +1,5 @@
-// The task sequence against the private print server: the job file it makes, what it sends,
-// what it reports and what it leaves behind.
+// The task sequence against the private print server: what it sends, what it reports and
+// what it leaves behind.
 
 #include "tasks/task_run.h"
 
@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include "env_override.h"
 #include "file_io.h"
@@ -44,113 +45,74 @@ struct FosDeleter {
 
 class TaskRun : public ::testing::Test {
  protected:
-  void SetUp() override {
+  TaskRun() {
     fs::create_directories(temp_);
-    ASSERT_EQ(trmInitialize(), TRM_OK);
+    EXPECT_EQ(trmInitialize(), TRM_OK);
   }
-  void TearDown() override { trmFinished(); }
+  ~TaskRun() override { trmFinished(); }
 
-  // A request whose job loads the given local files; it notes the output record it was given
-  // and the bytes the generator wrote.
-  tasks::TaskRequest LoadRequest(std::vector<std::string> files) {
+  // A task loading one local file, or none (the generator refuses that); notes the job path
+  // the generator was given and what it wrote there.
+  TaskResult Run(bool withFile, std::optional<std::string> destination, std::string output) {
     tasks::TaskRequest request;
     request.documentName = "[Load Legacy Files]";
     request.progressText = "Writing...";
-    request.writeJob = [this, files](const trmVOS* vos) {
+    request.destination = std::move(destination);
+    request.outputPath = std::move(output);
+    request.writeJob = [&](const trmVOS* vos) {
       std::unique_ptr<trmFOS, FosDeleter> fos(trmNewFOS());
-      for (const std::string& file : files) trmFOSAddLoadFile(fos.get(), file.c_str(), "");
-      seenPath_ = trmVOSGetOutputPath(vos) ? trmVOSGetOutputPath(vos) : "";
-      seenFlags_ = trmVOSGetFlags(vos);
-      fileBefore_ = fs::exists(seenPath_);
+      if (withFile) trmFOSAddLoadFile(fos.get(), source_.c_str(), "");
+      jobPath_ = trmVOSGetOutputPath(vos) ? trmVOSGetOutputPath(vos) : "";
       const int status = trmCreateFileLoader(fos.get(), vos);
-      if (status == TRM_OK) written_ = km_test::ReadFile(seenPath_);
+      if (status == TRM_OK) written_ = km_test::ReadFile(jobPath_);
       return status;
     };
-    return request;
+    reporter_.calls.clear();
+    return tasks::RunTask(request, reporter_).result;
   }
 
   km_test::ScratchFolder folder_{"km_tasks"};
   fs::path temp_ = folder_ / "tmp";
   km_test::EnvOverride tmpdir_{"TMPDIR", temp_.string()};
   std::string source_ = folder_.File("logo.frm", "logo").string();
-  std::string seenPath_;
-  unsigned int seenFlags_ = 0;
-  bool fileBefore_ = false;
-  std::string written_;
+  RecordingTaskReporter reporter_;
+  std::string jobPath_, written_;
 };
 
-TEST_F(TaskRun, TemporaryJobIsDeliveredUnchangedAndRemoved) {
-  tasks::TaskRequest request = LoadRequest({source_});
-  request.destination = "km_ps_one";
+TEST_F(TaskRun, TemporaryJobIsDeliveredByteForByteAndRemoved) {
   const std::size_t before = SharedServer().ReceivedJobs("km_ps_one").size();
-  RecordingTaskReporter reporter;
-  const tasks::TaskOutcome outcome = tasks::RunTask(request, reporter);
-
-  EXPECT_EQ(outcome.result, TaskResult::kDelivered);
-  EXPECT_EQ(fs::path(seenPath_).parent_path(), temp_);
-  EXPECT_EQ(fs::path(seenPath_).filename().string().rfind("trm", 0), 0u) << seenPath_;
-  EXPECT_TRUE(fileBefore_);
-  EXPECT_EQ(seenFlags_, TRM_FLAG_REPLACE);
-  EXPECT_EQ(reporter.calls, (Calls{"writing:Writing...", "written:" + seenPath_,
-                                   "delivering:[Load Legacy Files] to km_ps_one", "beep",
-                                   "status:[Load Legacy Files] completed successfully"}));
+  EXPECT_EQ(Run(true, "km_ps_one", ""), TaskResult::kDelivered);
+  EXPECT_EQ(reporter_.calls, (Calls{"writing:Writing...", "written:" + jobPath_,
+                                    "delivering:[Load Legacy Files] to km_ps_one", "beep",
+                                    "status:[Load Legacy Files] completed successfully"}));
   ASSERT_TRUE(SharedServer().WaitForJobs("km_ps_one", before + 1));
   EXPECT_NE(written_.find("load_file"), std::string::npos);
   EXPECT_TRUE(km_test::ReadFile(SharedServer().ReceivedJobs("km_ps_one").back()) == written_);
+  EXPECT_EQ(fs::path(jobPath_).parent_path(), temp_);
   EXPECT_TRUE(km_test::FolderEntries(temp_).empty());
 }
 
-TEST_F(TaskRun, GeneratorFailureIsReportedAndLeavesNothing) {
+TEST_F(TaskRun, FailuresAreReportedAndLeaveNothing) {
   const std::string output = (folder_ / "job.ps").string();
-  struct Case {
-    std::string outputPath;
-    std::optional<std::string> destination;
-  };
-  for (const Case& c :
-       {Case{{}, "km_ps_one"}, Case{output, "km_ps_one"}, Case{output, std::nullopt}}) {
-    // A loader without files is refused, with the missing field as detail.
-    tasks::TaskRequest request = LoadRequest({});
-    request.outputPath = c.outputPath;
-    request.destination = c.destination;
-    const std::size_t queued = printing_test::QueueJobs("km_ps_one", CUPS_WHICHJOBS_ALL).size();
-    RecordingTaskReporter reporter;
-    const tasks::TaskOutcome outcome = tasks::RunTask(request, reporter);
-
-    EXPECT_EQ(outcome.result, TaskResult::kGeneratorFailed) << c.outputPath;
-    EXPECT_EQ(outcome.status, TRM_INVALID_PARAMETER);
-    EXPECT_EQ(reporter.calls,
+  const std::size_t queued = printing_test::QueueJobs("km_ps_one", CUPS_WHICHJOBS_ALL).size();
+  const std::pair<std::string, std::optional<std::string>> targets[] = {
+      {"", "km_ps_one"}, {output, "km_ps_one"}, {output, std::nullopt}};
+  for (const auto& [path, destination] : targets) {
+    EXPECT_EQ(Run(false, destination, path), TaskResult::kGeneratorFailed) << path;
+    EXPECT_EQ(reporter_.calls,
               (Calls{"writing:Writing...",
                      "failed:1017 trmFOS.loadFilesList or trmFOS.printerFilesList"}));
-    EXPECT_EQ(printing_test::QueueJobs("km_ps_one", CUPS_WHICHJOBS_ALL).size(), queued);
-    EXPECT_FALSE(fs::exists(seenPath_)) << seenPath_;
-    EXPECT_TRUE(km_test::FolderEntries(temp_).empty());
+    EXPECT_FALSE(fs::exists(jobPath_)) << jobPath_;
   }
-}
-
-TEST_F(TaskRun, OutputWithoutDestinationIsKeptAndMissingTemporaryFolderStopsTheTask) {
-  const std::string output = (folder_ / "kept.ps").string();
-  for (const bool overwrite : {false, true}) {
-    tasks::TaskRequest request = LoadRequest({source_});
-    request.outputPath = output;
-    request.overwriteOutput = overwrite;
-    RecordingTaskReporter reporter;
-    EXPECT_EQ(tasks::RunTask(request, reporter).result, TaskResult::kWritten);
-    EXPECT_EQ(seenFlags_, overwrite ? TRM_FLAG_REPLACE : 0u);
-    EXPECT_EQ(reporter.calls, (Calls{"writing:Writing...", "written:" + output}));
-    EXPECT_EQ(km_test::ReadFile(output), written_);
-  }
+  EXPECT_EQ(printing_test::QueueJobs("km_ps_one", CUPS_WHICHJOBS_ALL).size(), queued);
+  EXPECT_TRUE(km_test::FolderEntries(temp_).empty());
 
   const std::string gone = (folder_ / "gone").string();
-  km_test::EnvOverride missingTemp("TMPDIR", gone);
-  tasks::TaskRequest request = LoadRequest({source_});
-  request.destination = "km_ps_one";
-  seenPath_ = "not called";
-  RecordingTaskReporter reporter;
-  EXPECT_EQ(tasks::RunTask(request, reporter).result, TaskResult::kNoTemporaryFile);
-  ASSERT_EQ(reporter.calls.size(), 1u);
-  EXPECT_EQ(reporter.calls[0].rfind("notemp:cannot create a temporary file in " + gone, 0), 0u)
-      << reporter.calls[0];
-  EXPECT_EQ(seenPath_, "not called");
+  const km_test::EnvOverride missingTemp("TMPDIR", gone);
+  EXPECT_EQ(Run(true, "km_ps_one", ""), TaskResult::kNoTemporaryFile);
+  ASSERT_EQ(reporter_.calls.size(), 1u);  // the generator was not called either
+  EXPECT_EQ(reporter_.calls[0].rfind("notemp:cannot create a temporary file in " + gone, 0), 0u)
+      << reporter_.calls[0];
   EXPECT_FALSE(fs::exists(gone));
 }
 
