@@ -5,20 +5,12 @@
 #include <wx/msgdlg.h>
 #include <wx/statusbr.h>
 
+#include "library_text.h"
 #include "printing/destinations.h"
 #include "program_identity.h"
 #include "status_message.h"
 
 namespace app {
-
-namespace {
-
-// Library texts arrive untranslated; the catalogue may know them.
-wxString Translated(const std::string& text) {
-  return wxGetTranslation(wxString::FromUTF8(text));
-}
-
-}  // namespace
 
 void GuiTaskReporter::WritingJob(const std::string& /*progressText*/) {
   busy_.emplace();
@@ -50,11 +42,11 @@ void GuiTaskReporter::Beep() {
 }
 
 void GuiTaskReporter::SetStatusText(const std::string& text) {
-  SetStatusLine(text.empty() ? wxString() : Translated(text));
+  SetStatusLine(text.empty() ? wxString() : TranslatedLibraryText(text));
 }
 
 void GuiTaskReporter::ShowError(const std::string& message) {
-  ErrorBox(Translated(message));
+  ErrorBox(TranslatedLibraryText(message));
 }
 
 void GuiTaskReporter::SetStatusLine(const wxString& text) {

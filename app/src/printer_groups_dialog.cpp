@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "app_art.h"
+#include "library_text.h"
 #include "printing/printer_list.h"
 #include "program_identity.h"
 #include "settings/printer_group_store.h"
@@ -22,14 +23,6 @@ namespace {
 
 wxString FromUtf8(const std::string& text) {
   return wxString::FromUTF8(text);
-}
-
-// The settings library words its messages as a fixed text, then an empty line and the name
-// concerned; the fixed text is what the catalogue holds.
-wxString Translated(const std::string& message) {
-  const std::size_t tail = message.find("\n\n");
-  if (tail == std::string::npos) return wxGetTranslation(FromUtf8(message));
-  return wxGetTranslation(FromUtf8(message.substr(0, tail))) + FromUtf8(message.substr(tail));
 }
 
 void ShowError(wxWindow* parent, const wxString& message) {
@@ -45,7 +38,7 @@ wxString StoreProblem(settings::GroupStoreStatus status, const std::string& erro
     case settings::GroupStoreStatus::kNoSuchGroup:
       return _("The printer group is no longer in the settings file.") + "\n\n" + group;
     default:
-      return Translated(error);
+      return TranslatedLibraryText(error);
   }
 }
 
@@ -65,12 +58,9 @@ PrinterGroupsDialog::PrinterGroupsDialog(wxWindow* parent)
   uncheckAll_ = new wxButton(this, kUncheckAllId, _("Uncheck All"));
   uncheckAll_->SetToolTip(_("Uncheck all printers."));
 
-  std::vector<std::string> listed = printing::ListPostScriptPrinters();
-  // The library's untranslated entry stands for the text the program kept at start.
-  if (listed.size() == 1 && listed.front() == printing::NoPrinterText()) {
-    printers_->Append(NoPrintersText());
-  } else {
-    for (const std::string& printer : listed) printers_->Append(FromUtf8(printer));
+  // With no printer the list holds the no-printer text the program kept at start.
+  for (const std::string& printer : printing::ListPostScriptPrinters()) {
+    printers_->Append(FromUtf8(printer));
   }
   for (const std::string& group : settings::ListGroups()) groups_->Append(FromUtf8(group));
 
@@ -225,7 +215,7 @@ void PrinterGroupsDialog::AddGroup() {
   const wxString name = FromUtf8(added.name.name);
   if (added.status == settings::GroupStoreStatus::kRefused) {
     const std::string message = settings::GroupNameMessage(added.name);
-    if (!message.empty()) ShowError(this, Translated(message));
+    if (!message.empty()) ShowError(this, TranslatedLibraryText(message));
     return;
   }
   if (added.status != settings::GroupStoreStatus::kOk) {
@@ -246,8 +236,8 @@ void PrinterGroupsDialog::DeleteGroup() {
     return;
   }
   if (settings::RemoveGroup(name.utf8_string()) != settings::GroupStoreStatus::kOk) {
-    wxMessageBox(Translated(settings::RemoveGroupMessage(name.utf8_string())), kShortName,
-                 wxOK | wxICON_INFORMATION, this);
+    wxMessageBox(TranslatedLibraryText(settings::RemoveGroupMessage(name.utf8_string())),
+                 kShortName, wxOK | wxICON_INFORMATION, this);
     return;
   }
   shown_.clear();
@@ -291,9 +281,9 @@ void PrinterGroupsDialog::OnOk(wxCommandEvent& event) {
   if (!settings::WriteText(file, settings::kPg, names.utf8_string()) ||
       !settings::WriteLong(file, settings::kPgWidth, size.x) ||
       !settings::WriteLong(file, settings::kPgHeight, size.y) || !file.Flush()) {
-    ShowError(this,
-              Translated(file.lastError().empty() ? "cannot change the settings file " + file.path()
-                                                  : file.lastError()));
+    ShowError(this, TranslatedLibraryText(file.lastError().empty()
+                                              ? "cannot change the settings file " + file.path()
+                                              : file.lastError()));
     return;
   }
   event.Skip();
