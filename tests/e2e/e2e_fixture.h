@@ -43,20 +43,7 @@ inline Strings Sorted(Strings names) {
   return names;
 }
 
-// A status page line with the kind of an entry, then its name.
-inline ::testing::AssertionResult PageShows(const std::string& page, const std::string& kind,
-                                            const std::string& name) {
-  for (const std::string& line : Lines(page)) {
-    const auto at = line.find(kind);
-    if (at != std::string::npos && line.find(name, at + kind.size()) != std::string::npos) {
-      return ::testing::AssertionSuccess();
-    }
-  }
-  return ::testing::AssertionFailure() << "no \"" << kind << "\" line for " << name << " in\n"
-                                       << page;
-}
-
-// The last line of the page that names the component: a page's title may name one too.
+// The last line of the page that names the component or file: a title may name one too.
 inline std::string PageLine(const std::string& page, const std::string& component) {
   std::string found = "(no line " + component + ")";
   for (const std::string& line : Lines(page)) {

@@ -125,21 +125,16 @@ TEST_F(NothingLost, DamagedRecordKeepsTheOldFileAndSaysWhy) {
   }
 }
 
-TEST_F(NothingLost, EmptyJobAndJobCutInsideThePrologChangeNothing) {
+TEST_F(NothingLost, JobCutInsideThePrologChangesNothing) {
   const std::string job = ReplaceJob(false).head;
-  const std::size_t start = job.find("currentfile eexec");
-  const std::size_t end = job.find("%%EndProlog");
-  const std::pair<std::string, const char*> cases[] = {
-      {"", "failed empty"}, {job.substr(0, (start + end) / 2), "failed error "}};
-  for (const auto& [text, verdict] : cases) {
-    PutOldFiles();
-    const ProcessResult run = Kmsim({Job("cut.ps", text).string()});
-    EXPECT_EQ(run.status, 1);
-    ASSERT_EQ(Report(run, "verdict").size(), 1u);
-    EXPECT_EQ(Report(run, "verdict")[0].rfind(verdict, 0), 0u) << run.out;
-    EXPECT_EQ(ReadFile(disk_ / "mtbc/first"), "old first");
-    EXPECT_EQ(ReadFile(disk_ / "mtbc/a"), "old");
-  }
+  const std::size_t middle = (job.find("currentfile eexec") + job.find("%%EndProlog")) / 2;
+  PutOldFiles();
+  const ProcessResult run = Kmsim({Job("cut.ps", job.substr(0, middle)).string()});
+  EXPECT_EQ(run.status, 1);
+  ASSERT_EQ(Report(run, "verdict").size(), 1u);
+  EXPECT_EQ(Report(run, "verdict")[0].rfind("failed error ", 0), 0u) << run.out;
+  EXPECT_EQ(ReadFile(disk_ / "mtbc/first"), "old first");
+  EXPECT_EQ(ReadFile(disk_ / "mtbc/a"), "old");
 }
 
 }  // namespace

@@ -3,32 +3,27 @@
 // An odd mode byte adds every name, an even one only names nothing covers yet (as the job
 // records do), so both ways a list can grow are tried.
 #include <algorithm>
-#include <cstddef>
-#include <cstdint>
-#include <string>
-#include <string_view>
-#include <vector>
 
 #include "frame/cover_index.h"
+#include "fuzz_support.h"
 #include "stream/wildcard.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   // Every name meets every entry: keep the quadratic work per input small.
   if (size == 0 || size > 2048) return 0;
   const bool addEvery = (data[0] & 1) != 0;
-  const std::string_view names(reinterpret_cast<const char*>(data) + 1, size - 1);
+  const std::string_view names = fuzz::Text(data + 1, size - 1);
 
   trm::CoverIndex index;
   std::vector<std::string> list;
   std::size_t start = 0;
   while (start <= names.size()) {
-    std::size_t end = names.find('\0', start);
-    if (end == std::string_view::npos) end = names.size();
+    const std::size_t end = std::min(names.find('\0', start), names.size());
     const std::string_view name = names.substr(start, end - start);
     const bool covered = std::any_of(list.begin(), list.end(), [&](const std::string& entry) {
       return trm::IsCoveredBy(name, entry);
     });
-    if (index.Covers(name) != covered) __builtin_trap();
+    fuzz::Check(index.Covers(name) == covered);
     if (addEvery || !covered) {
       index.Add(name);
       list.emplace_back(name);

@@ -2,24 +2,19 @@
 // and keep every segment's bytes in order. The name found in the input and in its unwrapped
 // form must be one whole token of that text, with no separator, not a comment, and stand
 // right after some "FontName" token.
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
 #include <cstring>
-#include <string>
-#include <string_view>
-#include <vector>
 
 #include "fonts/font_file.h"
+#include "fuzz_support.h"
 
 namespace {
 
 void CheckName(const std::vector<unsigned char>& data) {
   const auto name = trm::FindFontName(data);
   if (!name) return;
-  const std::string_view text(reinterpret_cast<const char*>(data.data()), data.size());
-  if (name->empty() || name->front() == '%') std::abort();
-  if (name->find_first_of(" \t/\r\n") != std::string::npos) std::abort();
+  const std::string_view text = fuzz::Text(data.data(), data.size());
+  fuzz::Check(!name->empty() && name->front() != '%' &&
+              name->find_first_of(" \t/\r\n") == std::string::npos);
   bool found = false;
   for (std::size_t key = text.find("FontName"); key != std::string_view::npos && !found;
        key = text.find("FontName", key + 1)) {
@@ -29,7 +24,7 @@ void CheckName(const std::vector<unsigned char>& data) {
             (at + name->size() == text.size() ||
              std::string_view(" \t/\r\n").find(text[at + name->size()]) != std::string_view::npos);
   }
-  if (!found) std::abort();
+  fuzz::Check(found);
 }
 
 }  // namespace
@@ -43,17 +38,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::size_t pos = 0;
   std::size_t out = 0;
   while (size - pos >= 6 && data[pos] == 0x80 && (data[pos + 1] == 1 || data[pos + 1] == 2)) {
-    const std::uint32_t length = data[pos + 2] | (data[pos + 3] << 8) | (data[pos + 4] << 16) |
-                                 (static_cast<std::uint32_t>(data[pos + 5]) << 24);
+    const std::uint32_t length = fuzz::LittleEndian32(data + pos + 2);
     pos += 6;
     if (length > size - pos) break;
-    if (out + length > plain.size() || std::memcmp(plain.data() + out, data + pos, length) != 0) {
-      std::abort();
-    }
+    fuzz::Check(out + length <= plain.size() &&
+                std::memcmp(plain.data() + out, data + pos, length) == 0);
     out += length;
     pos += length;
   }
-  if (out != plain.size()) std::abort();
+  fuzz::Check(out == plain.size());
   CheckName(plain);
   return 0;
 }

@@ -2,15 +2,9 @@
 // the flat folder. Checks the simulator's name rules against a reference written here (which
 // keeps an accepted name inside the disk, a path ending at its first NUL), that an accepted
 // name is one file in the flat folder, and that flat names map back exactly.
-#include <algorithm>
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
-#include <iterator>
 #include <optional>
-#include <string>
-#include <string_view>
 
+#include "fuzz_support.h"
 #include "printer_name.h"
 
 namespace {
@@ -42,8 +36,6 @@ std::size_t FlatLength(std::string_view name) {
 // The one spelling of a name as a flat name: only %2F, %25 and %00, and nothing that
 // should have been escaped. Nothing for any other text.
 std::optional<std::string> ReferenceDecode(std::string_view flat) {
-  constexpr std::string_view kCodes[] = {"2F", "25", "00"};
-  constexpr char kBytes[] = {'/', '%', '\0'};
   std::string name;
   for (std::size_t i = 0; i < flat.size(); ++i) {
     if (flat[i] == '/' || flat[i] == '\0') return std::nullopt;
@@ -51,9 +43,9 @@ std::optional<std::string> ReferenceDecode(std::string_view flat) {
       name.push_back(flat[i]);
       continue;
     }
-    const auto code = std::find(std::begin(kCodes), std::end(kCodes), flat.substr(i + 1, 2));
-    if (code == std::end(kCodes)) return std::nullopt;
-    name.push_back(kBytes[code - std::begin(kCodes)]);
+    const std::string_view code = flat.substr(i + 1, 2);
+    if (code != "2F" && code != "25" && code != "00") return std::nullopt;
+    name.push_back(code == "2F" ? '/' : code == "25" ? '%' : '\0');
     i += 2;
   }
   return name;
@@ -61,36 +53,30 @@ std::optional<std::string> ReferenceDecode(std::string_view flat) {
 
 void CheckAsPrinterName(std::string_view name) {
   const bool storable = ReferenceStorable(name);
-  if (kmsim::IsStorableName(name) != storable) std::abort();
+  fuzz::Check(kmsim::IsStorableName(name) == storable);
   const bool fits = FlatLength(name) + kTempSuffix <= kLongestFileName;
   const std::optional<std::string> flat = kmsim::FlatName(name);
-  if (flat.has_value() != (storable && fits)) std::abort();
+  fuzz::Check(flat.has_value() == (storable && fits));
   if (!flat) return;
 
   // One file directly in the flat folder (a path ends at its first NUL), its temporary too.
-  if (flat->empty() || *flat == "." || *flat == ".." ||
-      flat->find_first_of(std::string_view("/\0", 2)) != std::string::npos) {
-    std::abort();
-  }
-  if (flat->size() + kTempSuffix > kLongestFileName) std::abort();
-  if (kmsim::NameOfFlat(*flat) != name) std::abort();
-  if (kmsim::NameOfFlat(*flat + ".kmpart") != std::string(name) + ".kmpart") std::abort();
+  fuzz::Check(!flat->empty() && *flat != "." && *flat != ".." &&
+              flat->find_first_of(std::string_view("/\0", 2)) == std::string::npos &&
+              flat->size() + kTempSuffix <= kLongestFileName);
+  fuzz::Check(kmsim::NameOfFlat(*flat) == name &&
+              kmsim::NameOfFlat(*flat + ".kmpart") == std::string(name) + ".kmpart");
 }
 
 void CheckAsFlatName(std::string_view flat) {
   const std::optional<std::string> decoded = ReferenceDecode(flat);
   const bool expected = decoded && ReferenceStorable(*decoded) && flat.size() <= kLongestFileName;
   const std::optional<std::string> name = kmsim::NameOfFlat(flat);
-  if (name.has_value() != expected) std::abort();
+  fuzz::Check(name.has_value() == expected);
   if (!name) return;
-  if (*name != *decoded) std::abort();
+  fuzz::Check(*name == *decoded);
   // Names short enough come back to the same flat name; longer ones only as temporary files.
   const std::optional<std::string> again = kmsim::FlatName(*name);
-  if (flat.size() + kTempSuffix <= kLongestFileName) {
-    if (again != flat) std::abort();
-  } else if (again) {
-    std::abort();
-  }
+  fuzz::Check(flat.size() + kTempSuffix <= kLongestFileName ? again == flat : !again);
 }
 
 void CheckReportEscape(std::string_view text) {
@@ -98,22 +84,22 @@ void CheckReportEscape(std::string_view text) {
   std::string back;
   for (std::size_t i = 0; i < line.size(); ++i) {
     const char c = line[i];
-    if (c < '!' || c > '~') std::abort();
+    fuzz::Check(c >= '!' && c <= '~');
     if (c != '%') {
       back.push_back(c);
       continue;
     }
-    if (i + 2 >= line.size()) std::abort();
+    fuzz::Check(i + 2 < line.size());
     back.push_back(static_cast<char>(std::stoi(line.substr(i + 1, 2), nullptr, 16)));
     i += 2;
   }
-  if (back != text) std::abort();
+  fuzz::Check(back == text);
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string_view input(reinterpret_cast<const char*>(data), size);
+  const std::string_view input = fuzz::Text(data, size);
   CheckAsPrinterName(input);
   CheckAsFlatName(input);
   CheckReportEscape(input);

@@ -1,13 +1,9 @@
 // Input: any bytes, taken as the text of a PostScript string, a header comment and a local path.
 // Escaped strings are read back by a string-literal reader written here from the language
 // rules, so any byte the printer would read differently is caught.
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
 #include <optional>
-#include <string>
-#include <string_view>
 
+#include "fuzz_support.h"
 #include "stream/printer_names.h"
 #include "stream/ps_string.h"
 
@@ -25,13 +21,9 @@ std::optional<std::string> ReadLiteral(std::string_view literal) {
   std::size_t i = 1;
   while (i < literal.size()) {
     const char c = literal[i++];
-    if (c == '(') {
-      ++depth;
-      bytes.push_back(c);
-    } else if (c == ')') {
-      if (--depth == 0) break;
-      bytes.push_back(c);
-    } else if (c != '\\') {
+    if (c != '\\') {
+      depth += c == '(' ? 1 : c == ')' ? -1 : 0;
+      if (depth == 0) break;
       bytes.push_back(c);
     } else if (i == literal.size()) {
       return std::nullopt;
@@ -59,23 +51,19 @@ std::optional<std::string> ReadLiteral(std::string_view literal) {
 void CheckEscape(std::string_view text) {
   const std::string escaped = trm::EscapePsString(text);
   // Control bytes travel as octal escapes, so the literal stays on one line.
-  for (const char c : escaped) {
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) std::abort();
-  }
+  for (const char c : escaped) fuzz::Check(static_cast<unsigned char>(c) >= 0x20 && c != 0x7F);
   const std::string literal = trm::PsString(text);
-  if (literal != "(" + escaped + ")") std::abort();
+  fuzz::Check(literal == "(" + escaped + ")");
   // Read back as the printer reads it, the literal ends exactly at its last ")".
-  const std::optional<std::string> read = ReadLiteral(literal);
-  if (!read || *read != text) std::abort();
+  fuzz::Check(ReadLiteral(literal) == std::optional<std::string>(text));
 }
 
 // A header comment stays on its line: CR and LF become blanks, every other byte stays.
 void CheckCommentField(std::string_view text) {
   const std::string field = trm::CommentField(text);
-  if (field.size() != text.size()) std::abort();
+  fuzz::Check(field.size() == text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
-    const bool lineEnd = text[i] == '\r' || text[i] == '\n';
-    if (field[i] != (lineEnd ? ' ' : text[i])) std::abort();
+    fuzz::Check(field[i] == (text[i] == '\r' || text[i] == '\n' ? ' ' : text[i]));
   }
 }
 
@@ -83,20 +71,20 @@ void CheckCommentField(std::string_view text) {
 // separators, and ends with the local file's own name.
 void CheckPrinterName(std::string_view path) {
   const std::string name = trm::LocalToPrinterName(path);
-  if (path.empty() != name.empty()) std::abort();
+  fuzz::Check(path.empty() == name.empty());
   if (path.empty()) return;
-  if (!name.starts_with("mtb/") && !name.starts_with("mtbc/")) std::abort();
-  if (name.find('\\') != std::string::npos || name.find("//") != std::string::npos) std::abort();
+  fuzz::Check((name.starts_with("mtb/") || name.starts_with("mtbc/")) &&
+              name.find('\\') == std::string::npos && name.find("//") == std::string::npos);
   const std::size_t lastSeparator = path.find_last_of("/\\");
   const std::string_view base =
       lastSeparator == std::string_view::npos ? path : path.substr(lastSeparator + 1);
-  if (!std::string_view(name).ends_with(base)) std::abort();
+  fuzz::Check(std::string_view(name).ends_with(base));
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string_view input(reinterpret_cast<const char*>(data), size);
+  const std::string_view input = fuzz::Text(data, size);
   CheckEscape(input);
   CheckCommentField(input);
   CheckPrinterName(input);

@@ -1,13 +1,10 @@
 // Runs a fuzz target once on every file of its seed corpus, so that the targets build and
 // pass with the normal compiler in every test run, not only in a clang fuzzing build.
 
-#include <cstddef>
-#include <cstdint>
-#include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <string>
+
+#include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 // Optional, as with libFuzzer.

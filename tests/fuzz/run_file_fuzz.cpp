@@ -1,15 +1,10 @@
 // Input: run file text. Scans it as the install job does and checks that every file found is
 // taken from the text as written: a string of the input, never more.
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
-#include <string>
-#include <string_view>
-
+#include "fuzz_support.h"
 #include "interpreter/run_file_scanner.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  const std::string_view text = fuzz::Text(data, size);
   // The text as the scanner sees it: every line ends in one blank.
   std::string lines;
   bool inLine = false;
@@ -24,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     trm::RunFileScanner scanner({keyword, true, false});
     scanner.Feed(text);
     for (const std::string& file : scanner.Result().files) {
-      if (lines.find(file) == std::string::npos) std::abort();
+      fuzz::Check(lines.find(file) != std::string::npos);
     }
   }
   return 0;

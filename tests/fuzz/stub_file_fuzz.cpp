@@ -1,20 +1,13 @@
 // Input: the bytes of a stub file. Reads them into a fresh project, splits the scope paths
 // both ways and reconciles every project type with every mismatch action, checking what must
 // hold whatever the file says.
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
-#include <string>
-#include <string_view>
-
+#include "fuzz_support.h"
 #include "tpsdk/message_log.h"
 #include "tpsdk/project.h"
 
 namespace {
 
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
+using fuzz::Check;
 
 // The stub paths end in a separator and every directory is a whole, non-empty part, all within
 // one line; returns how many directories there are.
@@ -43,9 +36,9 @@ void CheckSplit(tpsdk::Project& project) {
   Check(CheckShape(project) == parts);
   project.DeriveScopeDirectories(true);
   CheckShape(project);
-  Check(project.GetLocalDirs().size() == (parts >= 1 ? 1u : 0u));
-  Check(project.GetFolderDirs().size() == (parts >= 2 ? 1u : 0u));
-  Check(project.GetGlobalDirs().size() == (parts >= 3 ? 1u : 0u));
+  Check(project.GetLocalDirs().size() == (parts >= 1) &&
+        project.GetFolderDirs().size() == (parts >= 2) &&
+        project.GetGlobalDirs().size() == (parts >= 3));
 }
 
 void Reconcile(std::string_view content, int type, int action, bool withProjectPaths) {
@@ -75,7 +68,7 @@ void Reconcile(std::string_view content, int type, int action, bool withProjectP
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string_view content(reinterpret_cast<const char*>(data), size);
+  const std::string_view content = fuzz::Text(data, size);
   const bool typed = content.find("TESSEL_PROJECT_PDLTYPE: ") != std::string_view::npos;
 
   tpsdk::Project project;
@@ -100,11 +93,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   tpsdk::Project::ExpandProjectPath(expanded, content);
   Check(expanded.empty() || (expanded.back() == '/' && expanded.find('\\') == std::string::npos));
 
-  // Reconciling is cheap next to reading: bound the input so every type and action runs.
-  if (size <= 4096) {
-    for (int run = 0; run < 4 * 3 * 2; ++run) {  // every type and action, with and without paths
-      Reconcile(content, run / 6, run / 2 % 3, run % 2 == 0);
-    }
+  // Reconciling is cheap next to reading: bound the input so that every type and action, with
+  // and without project paths, runs.
+  for (int run = 0; size <= 4096 && run < 4 * 3 * 2; ++run) {
+    Reconcile(content, run / 6, run / 2 % 3, run % 2 == 0);
   }
   return 0;
 }

@@ -4,11 +4,8 @@
 // input is also made terminal text, which must hold nothing a terminal acts on and decode back
 // to the input exactly.
 #include <algorithm>
-#include <cstddef>
-#include <cstdint>
-#include <string>
-#include <string_view>
 
+#include "fuzz_support.h"
 #include "output_tail.h"
 
 namespace {
@@ -31,13 +28,13 @@ std::string Decode(std::string_view text) {
       ++i;
       continue;
     }
-    if (i + 3 >= text.size() || text[i + 1] != 'x') __builtin_trap();
+    fuzz::Check(i + 3 < text.size() && text[i + 1] == 'x');
     constexpr std::string_view kDigits = "0123456789ABCDEF0123456789abcdef";
     const std::size_t high = kDigits.find(text[i + 2]);
     const std::size_t low = kDigits.find(text[i + 3]);
-    if (high == std::string_view::npos || low == std::string_view::npos) __builtin_trap();
+    fuzz::Check(high != std::string_view::npos && low != std::string_view::npos);
     const auto value = static_cast<unsigned char>((high % 16) * 16 + low % 16);
-    if (StaysAsIs(value)) __builtin_trap();
+    fuzz::Check(!StaysAsIs(value));
     bytes.push_back(static_cast<char>(value));
     i += 3;
   }
@@ -48,9 +45,9 @@ void CheckTerminalText(std::string_view printed) {
   const std::string text = kmsim::TerminalText(printed);
   for (char ch : text) {
     const auto c = static_cast<unsigned char>(ch);
-    if ((c < 0x20 && c != '\n' && c != '\t') || c >= 0x7F) __builtin_trap();
+    fuzz::Check((c >= 0x20 || c == '\n' || c == '\t') && c < 0x7F);
   }
-  if (Decode(text) != printed) __builtin_trap();
+  fuzz::Check(Decode(text) == printed);
 }
 
 void CheckTail(std::size_t limit, std::string_view printed) {
@@ -65,17 +62,16 @@ void CheckTail(std::size_t limit, std::string_view printed) {
     done += piece;
 
     const std::size_t kept = std::min(limit, done);
-    if (tail.Total() != done) __builtin_trap();
-    if (tail.Text() != printed.substr(done - kept, kept)) __builtin_trap();
+    fuzz::Check(tail.Total() == done && tail.Text() == printed.substr(done - kept, kept));
   }
-  if (tail.Total() != printed.size()) __builtin_trap();
+  fuzz::Check(tail.Total() == printed.size());
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
-  const std::string_view input(reinterpret_cast<const char*>(data), size);
+  const std::string_view input = fuzz::Text(data, size);
   CheckTerminalText(input);
   // Limits below the usual piece sizes too, so that both whole-piece replacement and the
   // batched trimming are reached.

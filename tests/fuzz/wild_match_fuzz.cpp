@@ -1,15 +1,11 @@
 // Input: text, a NUL byte, pattern. Checks the matcher, and the generator's rules built on it
 // (ASCII case folded, a name without wildcards equal to the other), against a slow reference
 // on short inputs, and that the matcher never reads past either text.
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
-#include <cstring>
+#include <algorithm>
 #include <optional>
-#include <string>
 #include <utility>
-#include <vector>
 
+#include "fuzz_support.h"
 #include "platform/ascii_case.h"
 #include "platform/wild_match.h"
 #include "stream/wildcard.h"
@@ -53,10 +49,8 @@ std::optional<std::vector<Token>> Tokenize(const std::string& p) {
       t.ranges.emplace_back(c, c);
     } else {
       ++i;
-      if (i < p.size() && p[i] == '^') {
-        t.negate = true;
-        ++i;
-      }
+      t.negate = i < p.size() && p[i] == '^';
+      i += t.negate ? 1 : 0;
       while (i >= p.size() || p[i] != ']') {
         unsigned char low = 0;
         if (!next(low)) return std::nullopt;
@@ -101,33 +95,25 @@ int Reference(const std::string& text, const std::string& pattern) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > 4096) return 0;
-  const auto* split = static_cast<const uint8_t*>(std::memchr(data, 0, size));
-  const std::size_t textSize = split ? static_cast<std::size_t>(split - data) : size;
-  std::size_t patternSize = 0;
-  if (split) {
-    const std::size_t rest = size - textSize - 1;
-    const auto* end = static_cast<const uint8_t*>(std::memchr(split + 1, 0, rest));
-    patternSize = end ? static_cast<std::size_t>(end - split - 1) : rest;
-  }
+  const std::string_view input = fuzz::Text(data, size);
+  const std::size_t split = std::min(input.find('\0'), size);
+  const std::string a(input.substr(0, split));
+  const std::string_view rest = input.substr(std::min(split + 1, size));
+  const std::string b(rest.substr(0, rest.find('\0')));
   // Heap copies of exactly their size with the terminator, so any read past it is caught.
-  std::vector<char> text(data, data + textSize);
-  std::vector<char> pattern;
-  if (split) pattern.assign(split + 1, split + 1 + patternSize);
-  text.push_back('\0');
-  pattern.push_back('\0');
+  const std::vector<char> text(a.c_str(), a.c_str() + a.size() + 1);
+  const std::vector<char> pattern(b.c_str(), b.c_str() + b.size() + 1);
 
   const int result = platform::WildMatch(text.data(), pattern.data());
-  if (result != 0 && result != 1) std::abort();
-  if (text.size() > 257 || pattern.size() > 257) return 0;
-  const std::string a(text.data(), textSize);
-  const std::string b(pattern.data(), patternSize);
-  if (result != Reference(a, b)) std::abort();
+  fuzz::Check(result == 0 || result == 1);
+  if (a.size() > 256 || b.size() > 256) return 0;
+  fuzz::Check(result == Reference(a, b));
   const auto wild = [](const std::string& s) { return s.find_first_of("*?[]") != s.npos; };
   const std::string foldedA = platform::AsciiLower(a);
   const std::string foldedB = platform::AsciiLower(b);
   const bool covered = wild(foldedB) ? Reference(foldedA, foldedB) == 1 : foldedA == foldedB;
-  if (trm::IsCoveredBy(a, b) != covered) std::abort();
-  if (!wild(a) && trm::WildcardMatch(a, b) != covered) std::abort();
-  if ((!wild(a) || !wild(b)) && trm::WildcardMatch(a, b) != trm::WildcardMatch(b, a)) std::abort();
+  fuzz::Check(trm::IsCoveredBy(a, b) == covered);
+  fuzz::Check(wild(a) || trm::WildcardMatch(a, b) == covered);
+  fuzz::Check((wild(a) && wild(b)) || trm::WildcardMatch(a, b) == trm::WildcardMatch(b, a));
   return 0;
 }

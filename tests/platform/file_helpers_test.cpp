@@ -13,8 +13,8 @@
 #include "env_override.h"
 #include "file_io.h"
 #include "platform/unique_fd.h"
-#include "platform/wild_match.h"
 #include "process.h"
+#include "random_bytes.h"
 #include "scratch_folder.h"
 
 namespace {
@@ -36,20 +36,17 @@ class FileHelpers : public ::testing::Test {
   km_test::ScratchFolder scratch{"km_platform"};
 };
 
-TEST_F(FileHelpers, MakeAndRemoveFolders) {
+TEST_F(FileHelpers, MakeFoldersAndRemoveEmptyOnes) {
   EXPECT_TRUE(platform::MakeDir("d"));
   EXPECT_FALSE(platform::MakeDir("d"));  // already there
-  EXPECT_FALSE(platform::MakeDir("x/y"));
-  EXPECT_FALSE(platform::MakeDir(nullptr));
+  EXPECT_FALSE(platform::MakeDir("x/y") || platform::MakeDir(nullptr));
   WriteFile("d/f", "x");
   EXPECT_FALSE(platform::RemoveDir("d"));  // not empty
   fs::remove("d/f");
   EXPECT_TRUE(platform::RemoveDir("d"));
-  EXPECT_FALSE(platform::RemoveDir("d"));
-  EXPECT_FALSE(platform::RemoveDir(nullptr));
-}
+  EXPECT_FALSE(platform::RemoveDir("d") || platform::RemoveDir(nullptr));
 
-TEST_F(FileHelpers, MakeDirPathCreatesOnlyMissingFolders) {
+  // MakeDirPath makes the folders of a file's path, only those missing.
   EXPECT_TRUE(platform::MakeDirPath((scratch / "a/b/c/file.txt").c_str()));
   EXPECT_TRUE(fs::is_directory("a/b/c"));
   EXPECT_FALSE(fs::exists("a/b/c/file.txt"));
@@ -110,9 +107,6 @@ TEST_F(FileHelpers, FindFirstUsesSystemWildcards) {
   }
   TextObject found;
   EXPECT_FALSE(platform::FindFirst(found, nullptr));
-  // For WildMatch "!" is a member: the other way round.
-  EXPECT_EQ(platform::WildMatch("c.txt", "[!ab]*"), 0);
-  EXPECT_EQ(platform::WildMatch("a.ps", "[!ab]*"), 1);
 }
 
 TEST_F(FileHelpers, CopyRemoveAndExists) {
@@ -138,11 +132,8 @@ TEST_F(FileHelpers, CopyRemoveAndExists) {
   EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 5);
 
   fs::create_directory("d");
-  EXPECT_TRUE(platform::Exists("src"));
-  EXPECT_TRUE(platform::Exists("d"));
-  EXPECT_FALSE(platform::Exists("g"));
-  EXPECT_FALSE(platform::Exists(""));
-  EXPECT_FALSE(platform::Exists(nullptr));
+  EXPECT_TRUE(platform::Exists("src") && platform::Exists("d"));
+  EXPECT_FALSE(platform::Exists("g") || platform::Exists("") || platform::Exists(nullptr));
   EXPECT_TRUE(platform::RemoveFile(TextObject("src")));
   EXPECT_FALSE(fs::exists("src"));
   EXPECT_FALSE(platform::RemoveFile(TextObject("src")));
@@ -157,7 +148,6 @@ TEST_F(FileHelpers, MoveFileToReplacesTheTargetOrChangesNothing) {
   EXPECT_EQ(ReadFile("dst"), "new");
   EXPECT_FALSE(fs::exists("src"));
   EXPECT_FALSE(platform::MoveFileTo(TextObject("src"), TextObject("dst")));  // source gone
-  EXPECT_FALSE(platform::MoveFileTo(TextObject(), TextObject("dst")));
   fs::create_directories("dir/inner");
   EXPECT_FALSE(platform::MoveFileTo(TextObject("dst"), TextObject("dir")));
   EXPECT_EQ(ReadFile("dst"), "new");
@@ -167,17 +157,13 @@ TEST_F(FileHelpers, MoveFileToReplacesTheTargetOrChangesNothing) {
 TEST_F(FileHelpers, MoveFileToAcrossFileSystems) {
   struct stat here {
   }, there{};
-  ASSERT_EQ(stat(".", &here), 0);
-  ASSERT_EQ(stat("/dev/shm", &there), 0);
+  ASSERT_TRUE(stat(".", &here) == 0 && stat("/dev/shm", &there) == 0);
   ASSERT_NE(here.st_dev, there.st_dev) << "the scratch folder lies on /dev/shm's file system";
-  std::optional<km_test::ScratchFolder> made;
-  {
-    const km_test::EnvOverride tmpdir("TMPDIR", "/dev/shm");
-    made.emplace("km_platform_other");
-  }
-  const fs::path other = made->path();
-  std::string big(300000, '\0');
-  for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 7 % 251);
+  std::optional<km_test::EnvOverride> tmpdir(std::in_place, "TMPDIR", "/dev/shm");
+  const km_test::ScratchFolder made("km_platform_other");
+  tmpdir.reset();
+  const fs::path other = made.path();
+  const std::string big = km_test::RandomBytes(300000, 7);
   WriteFile("src", big);
   fs::permissions("src", fs::perms::owner_read | fs::perms::owner_write);
   WriteFile(other / "dst", "old");
@@ -205,11 +191,12 @@ TEST_F(FileHelpers, ReadWholeFileByPathAndByDescriptor) {
   for (int i = 0; i < 300 * 256; ++i) all.push_back(static_cast<char>(i));
   WriteFile("bin", all);
   WriteFile("empty", "");
-  fs::create_symlink("loop", "loop");  // cannot be opened by anyone, root included
+  fs::create_symlink("loop", "loop");
   const auto bytes = platform::ReadWholeFile("bin");
   ASSERT_TRUE(bytes);
   EXPECT_TRUE(std::string(bytes->begin(), bytes->end()) == all);
   EXPECT_TRUE(platform::ReadWholeFile("empty")->empty());
+  // A link to itself cannot be opened by anyone, root included.
   for (const char* unreadable :
        {"none", "loop", ".", "/dev/null", static_cast<const char*>(nullptr)}) {
     EXPECT_FALSE(platform::ReadWholeFile(unreadable)) << (unreadable ? unreadable : "(null)");
@@ -221,8 +208,7 @@ TEST_F(FileHelpers, ReadWholeFileByPathAndByDescriptor) {
   EXPECT_EQ(lseek(fd.get(), 0, SEEK_CUR), 10);
   EXPECT_FALSE(platform::ReadWholeFile(fd.get(), all.size() - 1));
   const platform::UniqueFd folder(open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  EXPECT_FALSE(platform::ReadWholeFile(folder.get()));
-  EXPECT_FALSE(platform::ReadWholeFile(-1));
+  EXPECT_FALSE(platform::ReadWholeFile(folder.get()) || platform::ReadWholeFile(-1));
 }
 
 TEST_F(FileHelpers, WriteAllAndSyncFolder) {
@@ -237,8 +223,7 @@ TEST_F(FileHelpers, WriteAllAndSyncFolder) {
   EXPECT_EQ(ReadFile("out"), std::string(4096, 'w'));  // what was written stays
   {
     const platform::UniqueFd fd(open("out", O_WRONLY | O_TRUNC | O_CLOEXEC));
-    EXPECT_TRUE(platform::WriteAll(fd.get(), "whole"));
-    EXPECT_TRUE(platform::WriteAll(fd.get(), ""));
+    EXPECT_TRUE(platform::WriteAll(fd.get(), "whole") && platform::WriteAll(fd.get(), ""));
   }
   EXPECT_EQ(ReadFile("out"), "whole");
   EXPECT_FALSE(platform::WriteAll(-1, "x"));

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdio>
+#include <algorithm>
 #include <ctime>
 #include <filesystem>
 #include <optional>
@@ -30,18 +30,18 @@ struct NameParts {
 // folder + "/" + prefix + four upper-case hexadecimal numbers joined by "_", nothing else.
 std::optional<NameParts> Split(const std::string& path, const std::string& prefix) {
   const std::size_t slash = path.rfind('/');
-  const std::size_t start = slash + 1 + prefix.size();
-  NameParts p;
-  int end = 0;
-  if (slash == std::string::npos ||
-      path.compare(start - prefix.size(), prefix.size(), prefix) != 0 ||
-      path.find_first_not_of("0123456789ABCDEF_", start) != std::string::npos ||
-      std::sscanf(path.c_str() + start, "%lx_%lx_%lx_%lx%n", &p.pid, &p.seconds, &p.millis,
-                  &p.random, &end) != 4 ||
-      start + static_cast<std::size_t>(end) != path.size()) {
+  if (slash == std::string::npos || path.compare(slash + 1, prefix.size(), prefix) != 0) {
     return std::nullopt;
   }
-  p.folder = path.substr(0, slash);
+  NameParts p{path.substr(0, slash)};
+  std::size_t at = slash + 1 + prefix.size();
+  for (unsigned long* part : {&p.pid, &p.seconds, &p.millis, &p.random}) {
+    const std::size_t end = std::min(path.find('_', at), path.size());
+    if (end == at || path.find_first_not_of("0123456789ABCDEF", at) < end) return std::nullopt;
+    *part = std::stoul(path.substr(at, end - at), nullptr, 16);
+    at = end + 1;
+  }
+  if (at != path.size() + 1) return std::nullopt;
   return p;
 }
 

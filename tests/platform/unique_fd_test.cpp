@@ -39,9 +39,7 @@ TEST(UniqueFd, ClosesOnceAndHandsOwnershipOn) {
     EXPECT_FALSE(owner);
   }
   EXPECT_TRUE(IsOpen(other));  // released: the caller's to close
-  platform::UniqueFd assigned;
-  assigned = platform::UniqueFd(other);
-  assigned.reset();
+  platform::UniqueFd(other).reset();
   EXPECT_FALSE(IsOpen(other));
 }
 

@@ -23,25 +23,19 @@ using Names = std::vector<std::string>;
 
 class DeliverJob : public ::testing::Test {
  protected:
-  // Jobs each queue has registered and received so far.
-  std::map<std::string, std::pair<std::size_t, std::size_t>> Counts(const Names& queues) const {
-    std::map<std::string, std::pair<std::size_t, std::size_t>> counts;
+  using Counts = std::map<std::string, std::pair<std::size_t, std::size_t>>;
+  // Jobs each queue has registered and its printer received so far.
+  static Counts CountJobs(const Names& queues) {
+    Counts counts;
     for (const std::string& queue : queues) {
       counts[queue] = {printing_test::QueueJobs(queue, CUPS_WHICHJOBS_ALL).size(),
                        SharedServer().ReceivedJobs(queue).size()};
     }
     return counts;
   }
-  std::vector<std::size_t> Received(const Names& queues) const {
-    std::vector<std::size_t> received;
-    for (const std::string& queue : queues) {
-      received.push_back(SharedServer().ReceivedJobs(queue).size());
-    }
-    return received;
-  }
   // Each queue registered exactly one more job (the server registers them before the
   // delivery returns), and its printer received the job file.
-  void ExpectOneMoreJob(const std::map<std::string, std::pair<std::size_t, std::size_t>>& before) {
+  void ExpectOneMoreJob(const Counts& before) {
     for (const auto& [queue, count] : before) {
       EXPECT_EQ(printing_test::QueueJobs(queue, CUPS_WHICHJOBS_ALL).size(), count.first + 1)
           << queue;
@@ -60,7 +54,7 @@ class DeliverJob : public ::testing::Test {
                    "mixed=km_ps_one,km_not_installed,KM_PS_TWO,km_rejecting,km_passthrough\n"
                    "converters=km_pdf_converter,km_pcl\n"
                    "with_stopped=km_stopped,km_ps_two\n"
-                   "empty=\nonly_commas=,,,\n"
+                   "empty=\n"
                    "repeats=km_ps_one,KM_PS_ONE,km_ps_two,km_ps_one\n");
 };
 
@@ -88,7 +82,6 @@ Names Calls(Result result, const Names& failed, const std::string& destination) 
 
 TEST_F(DeliverJob, EveryDestinationReachesExactlyItsPrinters) {
   const auto group = printing::GroupDestination;
-  const std::string notPostScript = "not a PostScript printer";
   const struct {
     std::string destination;
     Result result;
@@ -97,10 +90,8 @@ TEST_F(DeliverJob, EveryDestinationReachesExactlyItsPrinters) {
     std::string reason;  // in the first printer's reason
   } cases[] = {
       {"km_passthrough", Result::kDelivered, {}, {"km_passthrough"}, ""},
-      {"km_rejecting", Result::kFailed, {"km_rejecting"}, {}, ""},
       // A printer given by name passes the same test as a group member.
-      {"km_pcl", Result::kFailed, {"km_pcl"}, {}, notPostScript},
-      {"km_raw", Result::kFailed, {"km_raw"}, {}, notPostScript},
+      {"km_pcl", Result::kFailed, {"km_pcl"}, {}, "not a PostScript printer"},
       {"km_pdf_converter", Result::kFailed, {"km_pdf_converter"}, {}, "pseudo-printer"},
       {"km_not_installed", Result::kFailed, {"km_not_installed"}, {}, "not an installed printer"},
       // Members repeated in other letter case receive the job once.
@@ -116,19 +107,17 @@ TEST_F(DeliverJob, EveryDestinationReachesExactlyItsPrinters) {
       // A stopped member holds the job and counts as sent.
       {group("with_stopped"), Result::kDelivered, {}, {"km_ps_two"}, ""},
       {group("empty"), Result::kEmptyGroup, {}, {}, ""},
-      {group("only_commas"), Result::kEmptyGroup, {}, {}, ""},
       {group("no_entry"), Result::kEmptyGroup, {}, {}, ""},
       // Group names that break the rules read and send nothing.
       {group("../lastPrinter"), Result::kBadGroupName, {}, {}, ""},
-      {group("/lastPrinter"), Result::kBadGroupName, {}, {}, ""},
       {group("ok/../../lastPrinter"), Result::kBadGroupName, {}, {}, ""},
       {printing::NoPrinterText(), Result::kNothingToDo, {}, {}, ""},
   };
-  const Names refusing = {"km_pcl", "km_raw", "km_pdf_converter", "km_rejecting"};
+  const Names refusing = {"km_pcl", "km_pdf_converter", "km_rejecting"};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.destination);
-    const auto before = Counts(c.receivers);
-    const auto untouched = Received(refusing);
+    const auto before = CountJobs(c.receivers);
+    const auto untouched = CountJobs(refusing);
     const auto held = printing_test::QueueJobs("km_stopped", CUPS_WHICHJOBS_ACTIVE).size();
     RecordingReporter reporter;
     const DeliveryOutcome outcome = printing::DeliverJob(
@@ -141,7 +130,7 @@ TEST_F(DeliverJob, EveryDestinationReachesExactlyItsPrinters) {
       EXPECT_NE(reporter.reasons[0].find(c.reason), std::string::npos) << reporter.reasons[0];
     }
     ExpectOneMoreJob(before);
-    EXPECT_EQ(Received(refusing), untouched);
+    EXPECT_EQ(CountJobs(refusing), untouched);
     EXPECT_EQ(printing_test::QueueJobs("km_stopped", CUPS_WHICHJOBS_ACTIVE).size(),
               held + (c.destination == group("with_stopped")));
   }
@@ -155,7 +144,7 @@ TEST_F(DeliverJob, GroupFromStandardSettingsLocation) {
   folder_.File("appdata/Norvale/KORA/KMAN/koramanage.ini",
                "[printer-groups]\nstandard=km_raw_described\n");
   const km_test::EnvOverride appData("KORAMANAGE_APPDATA", (folder_ / "appdata").string());
-  const auto before = Counts({"km_raw_described"});
+  const auto before = CountJobs({"km_raw_described"});
   RecordingReporter reporter;
   const DeliveryOutcome outcome = printing::DeliverJob(
       "[Load Fonts]", job_.string(), printing::GroupDestination("standard"), reporter);

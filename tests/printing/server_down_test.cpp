@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <future>
+#include <string>
 
 #include "env_override.h"
 #include "printing/destinations.h"
@@ -54,11 +55,7 @@ TEST_F(OtherServer, NoPrintersGivesTheReservedEntry) {
 
 TEST_F(OtherServer, The1025thPrinterAndLaterAreNotListed) {
   Start({}, 1030);
-  auto seeded = [](int n) {
-    char name[32];
-    std::snprintf(name, sizeof name, "km_seed_%04d", n);
-    return std::string(name);
-  };
+  auto seeded = [](int n) { return "km_seed_" + std::to_string(10000 + n).substr(1); };
   std::vector<printing::PrinterRecord> all;
   std::string error;
   ASSERT_TRUE(printing::EnumeratePrinters(all, &error)) << error;

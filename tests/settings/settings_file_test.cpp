@@ -140,11 +140,9 @@ TEST_F(SettingsFileTest, FileThatCannotBeReadIsNeverWritten) {
   ASSERT_EQ(mkfifo(settingsPath().c_str(), 0644), 0);
   const std::string expected =
       "cannot read the settings file " + settingsPath().string() + ": not a regular file";
-  std::string listError;
+  std::string listError, setError, removeError;
   EXPECT_TRUE(settings::ListGroups({}, &listError).empty());
   const auto added = settings::AddGroup("day", {});
-  std::string setError;
-  std::string removeError;
   EXPECT_EQ(settings::SetGroupMembers("night", {"ps1"}, {}, &setError),
             GroupStoreStatus::kWriteFailed);
   EXPECT_EQ(settings::RemoveGroup("night", {}, &removeError), GroupStoreStatus::kWriteFailed);
@@ -173,8 +171,9 @@ TEST_F(SettingsFileTest, KeysCannotLeaveTheirPlaceAndValuesCannotAddLines) {
     }
     std::string value;
     EXPECT_FALSE(settings::ReadText(file, "../kmRootDir", value));
-    EXPECT_FALSE(settings::WriteText(file, "night", "ps1\nkmRootDir=/evil"));
-    EXPECT_FALSE(settings::WriteText(file, "night", "ps1\rkmRootDir=/evil"));
+    for (const char* evil : {"ps1\nkmRootDir=/evil", "ps1\rkmRootDir=/evil"}) {
+      EXPECT_FALSE(settings::WriteText(file, "night", evil)) << evil;
+    }
     EXPECT_TRUE(file.Flush());
   }
   EXPECT_EQ(Installed(), kInstalled);

@@ -28,8 +28,7 @@ std::vector<std::string> Lines(std::string_view text) {
   std::vector<std::string> lines;
   std::size_t start = 0;
   while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string_view::npos) end = text.size();
+    const std::size_t end = std::min(text.find('\n', start), text.size());
     lines.emplace_back(text.substr(start, end - start));
     start = end + 1;
   }

@@ -24,15 +24,16 @@ inline std::string ScopeDirs(const tpsdk::Project& project) {
   return out;
 }
 
-// An element whose local file exists in the tree's folder of its scope.
+// An element whose local file, holding bytes, exists in the tree's folder of its scope.
 inline std::unique_ptr<tpsdk::ProjectElement> NewElement(const ProjectTree& tree, const char* name,
                                                          const char* type,
-                                                         int scope = tpsdk::kScopeLocal) {
+                                                         int scope = tpsdk::kScopeLocal,
+                                                         std::string_view bytes = "data") {
   auto element = std::make_unique<tpsdk::ProjectElement>();
   element->SetName(name);
   element->SetType(type);
   element->SetScope(scope);
-  element->SetLocalPath(tree.Resource(scope, name).c_str());
+  element->SetLocalPath(tree.Resource(scope, name, bytes).c_str());
   return element;
 }
 
@@ -54,11 +55,7 @@ inline std::string WriteProject(const ProjectTree& tree,
   if (!project) return "no stub file";
   project->SetFolderProjectNames("F", "P");
   for (const ProjectResource& r : resources) {
-    auto element = std::make_unique<tpsdk::ProjectElement>();
-    element->SetName(r.name.c_str());
-    element->SetType(r.type.c_str());
-    element->SetScope(r.scope);
-    element->SetLocalPath(tree.Resource(r.scope, r.name, r.bytes).c_str());
+    auto element = NewElement(tree, r.name.c_str(), r.type.c_str(), r.scope, r.bytes);
     if (r.setUp) r.setUp(*element);
     if (project->AddElement(element) & 8) return project->GetMessages();
   }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <string>
 
 #include "file_io.h"
@@ -16,9 +17,7 @@ ScratchFolder::ScratchFolder(std::string_view tag) {
   std::string name(tag);
   if (info) name += std::string("_") + info->test_suite_name() + "_" + info->name();
   name += "_" + std::to_string(getpid());
-  for (char& c : name) {
-    if (c == '/') c = '_';  // parameterised test names
-  }
+  std::replace(name.begin(), name.end(), '/', '_');  // parameterised test names
   std::error_code ignored;
   startCwd_ = fs::current_path(ignored);
   path_ = fs::temp_directory_path() / name;

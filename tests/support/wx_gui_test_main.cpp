@@ -1,28 +1,20 @@
 // A GUI application is started once for the whole run, on a private X display unless one is
 // given; while gtest only lists the tests (at build time, without a display) wx stays off.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <wx/app.h>
 #include <wx/init.h>
 #include <wx/log.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <string>
 #include <memory>
+#include <string>
 
-#include "xvfb_display.h"
+#include "running_program.h"
 
 #ifdef KM_GUI_PRINT_SERVER
-#include "gui_print_server.h"
-
-namespace km_test {
-namespace {
-print_server::PrivatePrintServer* shared_server = nullptr;
-}
-print_server::PrivatePrintServer& GuiPrintServer() {
-  return *shared_server;
-}
-}  // namespace km_test
+#include "private_print_server.h"
 #endif
 
 namespace {
@@ -47,11 +39,16 @@ int main(int argc, char** argv) {
   // Without these GTK starts accessibility and dbus daemons that outlive the run.
   setenv("NO_AT_BRIDGE", "1", 1);
   setenv("GDK_BACKEND", "x11", 1);
-  std::unique_ptr<km_test::XvfbDisplay> display;
+  std::unique_ptr<km_test::RunningProgram> xvfb;
   const char* given = std::getenv("DISPLAY");
   if (!given || !*given) {
-    display = std::make_unique<km_test::XvfbDisplay>();
-    if (display->name().empty()) return 1;
+    // The server picks a free display and prints its number once it accepts connections.
+    xvfb = std::make_unique<km_test::RunningProgram>(
+        "Xvfb", std::vector<std::string>{"-displayfd", "1", "-nolisten", "tcp", "-screen", "0",
+                                         "1280x1024x24"});
+    const std::string number = xvfb->NextLine(30000);
+    if (number.empty()) return 1;
+    setenv("DISPLAY", (":" + number).c_str(), 1);
   }
 
 #ifdef KM_GUI_PRINT_SERVER
@@ -64,7 +61,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "cannot start the private print server: %s\n", error.c_str());
     return 1;
   }
-  km_test::shared_server = &server;
 #endif
 
   wxApp::SetInstance(new wxApp);
@@ -73,5 +69,6 @@ int main(int argc, char** argv) {
   delete wxLog::SetActiveTarget(new wxLogStderr);
   const int result = RUN_ALL_TESTS();
   wxEntryCleanup();
+  if (xvfb) xvfb->Stop(SIGTERM);  // lets it remove its lock file
   return result;
 }

@@ -396,13 +396,6 @@ TEST_F(ProjectReader, FilesThatCannotBeOpenedOrHaveNoPathContext) {
 
 // Sizes and shapes that would show an allocation per token or a rescan per position.
 TEST_F(ProjectReader, LargeAndDeepInputs) {
-  std::string text = Tpf();
-  const std::size_t copyright = text.find(">c<") + 1;
-  text.replace(copyright, 1, std::string(std::size_t{100} << 20, 'a'));
-  ASSERT_EQ(Read(text), 0) << Messages();
-  EXPECT_EQ(std::string_view(project_->GetCopyright()).size(), std::size_t{100} << 20);
-  text = std::string();
-
   const std::string open = "<PRIVATE Identifier='a'>";
   ASSERT_EQ(Read(Tpf("", Repeat(open, 10000) + "x" + Repeat("</PRIVATE>", 10000))), 0);
   ASSERT_EQ(project_->GetPrivateDataList().size(), 1u);

@@ -14,19 +14,6 @@ namespace {
 
 using namespace std::string_literals;
 
-// The scopes of the tree's own run file are proven by the reader resolving resources in them.
-TEST(StubFile, RunFileScopesComeFromPlaceholders) {
-  km_test::ProjectTree tree("stub_file");
-  const auto windows = tree.File(
-      "src/win.run",
-      km_test::RunFileText({"c:\\r\\$$FOLDER.\\$$PROJECT.\\", "c:\\r\\$$FOLDER.\\", "c:\\r\\"}));
-  auto project = TpsdkCreateProject(windows.c_str());
-  ASSERT_TRUE(project);
-  project->SetFolderProjectNames("F", "P");
-  EXPECT_EQ(km_test::ScopeDirs(*project), "c:\\r\\$$FOLDER.\\$$PROJECT.;c:\\r\\$$FOLDER.;c:\\r");
-  EXPECT_EQ(project->GetStatus(), 0);
-}
-
 TEST(StubFile, LegacyBlocks) {
   const std::string late = "WARNING: Print-and-Forget path must be first in SETPPATH definition";
   const struct {

@@ -1,6 +1,5 @@
 #include <gmock/gmock.h>
 
-#include <span>
 #include <string>
 
 #include "encoding/ascii85.h"
@@ -16,24 +15,8 @@ using ::testing::HasSubstr;
 using ::testing::Not;
 using ::testing::StartsWith;
 
-std::span<const unsigned char> AsBytes(const std::string& text) {
-  return {reinterpret_cast<const unsigned char*>(text.data()), text.size()};
-}
-
 class FileJobTest : public GeneratorTest {
  protected:
-  void SetUp() override {
-    GeneratorTest::SetUp();
-    fos_ = trmNewFOS();
-    vos_ = trmNewVOS();
-    trmVOSSetOutputPath(vos_, Output().c_str());
-  }
-  void TearDown() override {
-    trmFreeFOS(fos_);
-    trmFreeVOS(vos_);
-    GeneratorTest::TearDown();
-  }
-
   std::string AddFile(const std::string& relative, std::string_view bytes,
                       const char* printerName = "") {
     WriteFile(Path(relative), bytes);
@@ -41,16 +24,12 @@ class FileJobTest : public GeneratorTest {
     EXPECT_EQ(trmFOSAddLoadFile(fos_, local.c_str(), printerName), 1);
     return local;
   }
+  std::string Body() const { return JobBody(ReadFile(Output())); }
 
-  // The job text after the prolog's date line.
-  std::string Body() const {
-    std::string job = ReadFile(Output());
-    auto date = job.find("\n/DATE (");
-    return job.substr(job.find(") def\n", date) + 6);
-  }
-
-  trmFOS* fos_ = nullptr;
-  trmVOS* vos_ = nullptr;
+  const Fos fosOwner_ = NewFos();
+  const Vos vosOwner_ = NewVos(Output());
+  trmFOS* const fos_ = fosOwner_.get();
+  trmVOS* const vos_ = vosOwner_.get();
 };
 
 TEST_F(FileJobTest, LoaderWritesOneRecordPerFile) {
@@ -100,10 +79,8 @@ TEST_F(FileJobTest, LoaderFailuresLeaveNoOutput) {
   AddFile("res/one.frm", "1");
   std::string second = AddFile("res/two.frm", "2");
   AddFile("res/three.frm", "3");
-  trmVOS* noOutput = trmNewVOS();
-  EXPECT_EQ(trmCreateFileLoader(fos_, noOutput), TRM_INVALID_PARAMETER);
+  EXPECT_EQ(trmCreateFileLoader(fos_, NewVos().get()), TRM_INVALID_PARAMETER);
   EXPECT_STREQ(trmGetLastDetail(), "trmVOS.outputPath");
-  trmFreeVOS(noOutput);
 
   fs::remove(second);
   EXPECT_EQ(trmCreateFileLoader(fos_, vos_), TRM_SOURCE_MISSING);
@@ -147,18 +124,15 @@ TEST_F(FileJobTest, FontLoaderNamesFontsAndNeverReplaces) {
   EXPECT_THAT(ReadFile(Output()), StartsWith("%!\n%%Title: trmCreatePSFontLoader\n"));
 
   WriteFile(Path("fonts/bad.pfa"), "/FontName\n/Other /X def\n");
-  trmFOS* bad = trmNewFOS();
-  trmFOSAddFont(bad, Path("fonts/bad.pfa").c_str());
+  const Fos bad = NewFos();
+  trmFOSAddFont(bad.get(), Path("fonts/bad.pfa").c_str());
   trmVOSSetFlags(vos_, 0);
   fs::remove(Output());
-  EXPECT_EQ(trmCreatePSFontLoader(bad, vos_), TRM_NO_FONT_NAME);
+  EXPECT_EQ(trmCreatePSFontLoader(bad.get(), vos_), TRM_NO_FONT_NAME);
   EXPECT_STREQ(trmGetLastDetail(), Path("fonts/bad.pfa").c_str());
   EXPECT_FALSE(fs::exists(Output()));
-  trmFreeFOS(bad);
-  trmFOS* none = trmNewFOS();
-  EXPECT_EQ(trmCreatePSFontLoader(none, vos_), TRM_INVALID_PARAMETER);
+  EXPECT_EQ(trmCreatePSFontLoader(NewFos().get(), vos_), TRM_INVALID_PARAMETER);
   EXPECT_STREQ(trmGetLastDetail(), "trmFOS.loadFontsList");
-  trmFreeFOS(none);
 }
 
 TEST_F(FileJobTest, RemoverWritesOneLinePerEntry) {

@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +16,7 @@
 #include "env_override.h"
 #include "file_io.h"
 #include "project_helpers.h"
+#include "random_bytes.h"
 #include "scratch_folder.h"
 #include "trm.h"
 
@@ -22,6 +25,23 @@ namespace trm_test {
 namespace fs = std::filesystem;
 using km_test::ReadFile;
 using km_test::WriteFile;
+
+using Bytes = std::vector<unsigned char>;
+inline Bytes Text(std::string_view text) {
+  return Bytes(text.begin(), text.end());
+}
+inline Bytes RandomBytes(std::size_t size, unsigned seed) {
+  return Text(km_test::RandomBytes(size, seed));
+}
+inline std::span<const unsigned char> AsBytes(std::string_view text) {
+  return {reinterpret_cast<const unsigned char*>(text.data()), text.size()};
+}
+
+// The job text after the prolog's date line, or the whole job when it has none.
+inline std::string JobBody(const std::string& job) {
+  const auto date = job.find("\n/DATE (");
+  return date == std::string::npos ? job : job.substr(job.find(") def\n", date) + 6);
+}
 
 // How often part occurs in text.
 inline std::size_t Count(std::string_view text, std::string_view part) {
@@ -42,6 +62,20 @@ inline ::testing::AssertionResult InOrder(std::string_view text,
     at = found + part.size();
   }
   return ::testing::AssertionSuccess();
+}
+
+using Fos = std::unique_ptr<trmFOS, int (*)(trmFOS*)>;
+using Ios = std::unique_ptr<trmIOS, int (*)(trmIOS*)>;
+using Pps = std::unique_ptr<trmPPS, int (*)(trmPPS*)>;
+using Vos = std::unique_ptr<trmVOS, int (*)(trmVOS*)>;
+inline Fos NewFos() {
+  return Fos(trmNewFOS(), &trmFreeFOS);
+}
+inline Vos NewVos(const std::string& output = {}, std::uint32_t flags = 0) {
+  Vos vos(trmNewVOS(), &trmFreeVOS);
+  if (!output.empty()) trmVOSSetOutputPath(vos.get(), output.c_str());
+  trmVOSSetFlags(vos.get(), flags);
+  return vos;
 }
 
 class GeneratorTest : public ::testing::Test {
@@ -72,9 +106,6 @@ class GeneratorTest : public ::testing::Test {
 // Project "P" of folder "F" written by the project model into a scope tree.
 class ProjectGeneratorTest : public GeneratorTest {
  protected:
-  using Pps = std::unique_ptr<trmPPS, int (*)(trmPPS*)>;
-  using Vos = std::unique_ptr<trmVOS, int (*)(trmVOS*)>;
-
   // Made once the fixture's temporary folder exists.
   void SetUp() override {
     GeneratorTest::SetUp();
@@ -88,8 +119,7 @@ class ProjectGeneratorTest : public GeneratorTest {
   void WriteProject(const std::vector<km_test::ProjectResource>& resources) const {
     ASSERT_EQ(km_test::WriteProject(tree(), resources), "");
   }
-  // Names the project by folder and project name through the tree's
-  // installation.
+  // Names the project by folder and project name through the tree's installation.
   Pps NewPps() const {
     Pps pps(trmNewPPS(), &trmFreePPS);
     trmPPSSetKORAPath(pps.get(), tree().root().c_str());
@@ -97,12 +127,7 @@ class ProjectGeneratorTest : public GeneratorTest {
     return pps;
   }
   // Output() replaced by each job.
-  Vos NewVos() const {
-    Vos vos(trmNewVOS(), &trmFreeVOS);
-    trmVOSSetOutputPath(vos.get(), Output().c_str());
-    trmVOSSetFlags(vos.get(), TRM_FLAG_REPLACE);
-    return vos;
-  }
+  Vos NewVos() const { return trm_test::NewVos(Output(), TRM_FLAG_REPLACE); }
 
  private:
   std::optional<km_test::ProjectTree> tree_;

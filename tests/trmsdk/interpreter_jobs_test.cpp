@@ -1,5 +1,6 @@
 // The interpreter jobs and the texts they store: install, uninstall, start-up, the built-in image's
-// records, the run and entry files, the folder listing and the printer-name rule.
+// records, the run and entry files and how they are scanned, the folder listing and the
+// printer-name rule.
 
 #include <sys/stat.h>
 
@@ -13,6 +14,7 @@
 #include "interpreter/folder_listing.h"
 #include "interpreter/interpreter_file_name.h"
 #include "interpreter/interpreter_texts.h"
+#include "interpreter/run_file_scanner.h"
 
 namespace trm_test {
 namespace {
@@ -68,36 +70,21 @@ TEST_F(InterpreterJobs, StoredTextsHoldTheirDecisiveLines) {
     EXPECT_EQ(Count(paths.substr(open, close - open), ")\t"), list.folders) << list.directive;
     at = close + 1;
   }
-  EXPECT_TRUE(Has(paths, "[ (mtbc/formlib/)\t\t\t\t% customer path for forms & segments\n"));
-  EXPECT_TRUE(Has(paths, "  (mtbc/$$FOLDER./fshared/)\t\t\t% project folder shared paths\n"));
 
+  // What each text does on the printer is proven by the simulator; here what varies.
   const std::string run = trm::RunFileText(nullptr, true);
-  EXPECT_TRUE(InOrder(run, {"%%Title: KORA link file for DEP printer (mtbdep.run)\n",
-                            "(mtb/src/mtb.eeh) run\t% run mtb prolog\n(mtb/src/kora.vsm) run\t% "
-                            "run Tessel Interpreter Services Module\n\n",
-                            "\n\n" + paths + "% Warning!!",
-                            "(mtb/mtbspool) SPOOLNAME\t% MTB spoolfile full name\n\n"
-                            "(mtb/src/mtb.gep) run\t% run predefined colour keys and GEP keys\n"}));
   EXPECT_TRUE(
-      run.ends_with("(mtb/src/kora.lmi) run\t% run Lumen imaging resources\n"
-                    "end\t\t\t\t\t\t% mandatory (remove MTBdict from dict stack)\n"));
+      InOrder(run, {"(mtb/src/mtb.eeh) run", "(mtb/src/kora.vsm) run", "\n\n" + paths, "SPOOLNAME",
+                    "(mtb/src/mtb.gep) run", "(mtb/src/kora.lmi) run", "\nend\t"}));
   EXPECT_FALSE(Has(trm::RunFileText(nullptr, false), "kora.lmi"));
   const Strings local = {"/k/src/mtb.eeh", "/k/src/a.ps", "d:/k/src/b.ps"};
   const std::string localRun = trm::RunFileText(&local, false);
   EXPECT_TRUE(Has(localRun, "\n\n(mtb/src/a.ps) run\n(mtb/src/b.ps) run\nend\t"));
   EXPECT_EQ(Count(localRun, "(mtb/src/mtb.eeh) run"), 1u);
   EXPECT_FALSE(Has(localRun, "mtb.gep"));
-
-  // Every entry point on the printer is proven by the simulator; here the layout.
-  const std::string entry = trm::DepEntryFileText("");
-  EXPECT_TRUE(InOrder(entry, {"%%Title: trmMTBDEP\n",
-                              "%%BeginSetup\nuserdict begin\n/MTBENTRY { [ (mtb/src/mtbdep.run) "
-                              "/run cvx 3 index cvx ] cvx def } bind def\n/PORT MTBENTRY",
-                              "/MTB MTBENTRY                   /SETPROJECT MTBENTRY\n"}));
-  EXPECT_TRUE(
-      entry.ends_with("/SETPARAMS MTBENTRY\nend\n"
-                      "(mtb/errorh.ps) status {pop pop pop pop (mtb/errorh.ps) run} if\n"
-                      "%%EndSetup\n"));
+  EXPECT_TRUE(InOrder(trm::DepEntryFileText(""),
+                      {"%%Title: trmMTBDEP\n", "/MTBENTRY { [ (mtb/src/mtbdep.run) ",
+                       "(mtb/errorh.ps) status {pop pop pop pop (mtb/errorh.ps) run} if\n"}));
 }
 
 TEST_F(InterpreterJobs, LocalEntryFileIsAdaptedOrReplaced) {
@@ -243,6 +230,57 @@ TEST_F(InterpreterJobs, UninstallAndStartupFollowTheirFlags) {
       InOrder(page, {"(mtb/src/mtbdep.run) run\nfalse () startjob pop\nPORT\n1100 1775 MOVETO\n",
                      "SCALL\n} ENDIF\nPAGEBRK\n%EOF"}));
   EXPECT_TRUE(page.ends_with("PAGEBRK\n%EOF"));
+}
+
+trm::RunFileCommands Scan(const std::string& text, std::string_view keyword = "run",
+                          bool all = true, bool convert = true) {
+  trm::RunFileScanner scanner({keyword, all, convert});
+  scanner.Feed(text);
+  return scanner.Result();
+}
+
+TEST(RunFileScanner, CollectsTheStringsOfTheKeywordsCommands) {
+  const struct {
+    std::string text;
+    Strings files;
+    bool found;
+  } cases[] = {
+      {"(x.ps) run % the prolog\n", {"x.ps"}, true},
+      {"[(a.ps) (b.ps)] run\r\n[ (c.ps)\n(a.ps) ] run", {"a.ps", "b.ps", "c.ps"}, true},
+      {"(a.ps) pop\n", {}, false},
+      {"(%os%/d/k/src/y.ps) run", {"d:/k/src/y.ps"}, true},
+      {"(%os%\\d\\k) run", {"d:/k"}, true},
+      {"% (commented.ps) run\n(n\\)ame (x).ps) run", {"n\\)ame (x).ps"}, true},
+      {"(a.ps)\nrun", {"a.ps"}, true},  // a line end is a blank
+      {"(a.ps) runner (b.ps) run{", {"b.ps"}, true},
+      {"[] run", {}, true},
+      {"(unclosed run\n) run", {"unclosed run "}, true},  // the line's end is in the string
+  };
+  for (const auto& c : cases) {
+    const trm::RunFileCommands result = Scan(c.text);
+    EXPECT_EQ(result.files, c.files) << c.text;
+    EXPECT_EQ(result.found, c.found) << c.text;
+  }
+  // The entry file's own command: no conversion, the first match only.
+  EXPECT_EQ(Scan("(%os%/e) /run (b) /run", "/run", false, false).files, Strings{"%os%/e"});
+  EXPECT_EQ(Scan("(a) run (b) /run", "/run", false, false).files, Strings{"b"});
+}
+
+TEST_F(InterpreterJobs, RunFileScannerReadsWindowsThatOverlapAcrossTheirEdges) {
+  // A command that a 64 KiB window cuts in two; the next window, 1 KiB earlier, holds it whole.
+  std::string text(65536 - 8, ' ');
+  text += "\n(cut.ps) run\n";
+  text += std::string(70000, 'x') + "\n(late.ps) run\n";
+  const fs::path path = Path("mtbdos.run");
+  WriteFile(path, text);
+  trm::RunFileCommands result;
+  ASSERT_TRUE(trm::ScanRunFile(path.string(), {"run", true, true}, result));
+  EXPECT_EQ(result.files, (Strings{"cut.ps", "late.ps"}));
+  ASSERT_TRUE(trm::ScanRunFile(path.string(), {"run", false, true}, result));
+  EXPECT_EQ(result.files, Strings{"cut.ps"});
+  EXPECT_FALSE(trm::ScanRunFile(Path("none").string(), {"run", true, true}, result));
+  EXPECT_FALSE(trm::ScanRunFile(Path("").string(), {"run", true, true}, result));
+  EXPECT_TRUE(result.files.empty());
 }
 
 }  // namespace

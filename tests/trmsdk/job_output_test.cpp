@@ -27,14 +27,8 @@ class JobOutputTest : public GeneratorTest {
  protected:
   // A listing job, the smallest there is, to the given output.
   int WriteListing(const std::string& output, bool replace = false) {
-    trmFOS* fos = trmNewFOS();
-    trmVOS* vos = trmNewVOS();
-    trmVOSSetOutputPath(vos, output.c_str());
-    trmVOSSetFlags(vos, replace ? TRM_FLAG_REPLACE : 0);
-    const int code = trmListPrinterFiles(fos, vos);
-    trmFreeFOS(fos);
-    trmFreeVOS(vos);
-    return code;
+    return trmListPrinterFiles(NewFos().get(),
+                               NewVos(output, replace ? TRM_FLAG_REPLACE : 0).get());
   }
 };
 
@@ -48,8 +42,6 @@ TEST_F(JobOutputTest, LongestNameIsWritten) {
 }
 
 TEST_F(JobOutputTest, OutputThatCannotBeWritten) {
-  EXPECT_EQ(WriteListing(""), TRM_INVALID_PARAMETER);
-  EXPECT_STREQ(trmGetLastDetail(), "trmVOS.outputPath");
   // An output folder that cannot be made: nothing is written anywhere.
   WriteFile(Path("blocker"), "a file, not a folder");
   const std::string blocked = Path("blocker/sub/job.ps").string();

@@ -14,7 +14,6 @@
 #include "generator_fixture.h"
 #include "interpreter/builtin_image.h"
 #include "interpreter/interpreter_texts.h"
-#include "random_bytes.h"
 
 namespace trm_test {
 namespace {
@@ -26,10 +25,6 @@ using ::testing::Not;
 using trm::FindBuiltinImageFile;
 using trm::kLumenModule;
 using Resource = km_test::ProjectResource;
-
-std::span<const unsigned char> AsBytes(std::string_view text) {
-  return {reinterpret_cast<const unsigned char*>(text.data()), text.size()};
-}
 
 // A local submission file printed in this order.
 Resource Submission(const char* name, int order, std::string bytes = "%!PS\nshowpage\n") {

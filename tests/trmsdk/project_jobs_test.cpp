@@ -48,12 +48,7 @@ class ProjectJobs : public ProjectGeneratorTest {
     fs::remove(Output());
     return listing;
   }
-  // The job after its prolog and date.
-  std::string Body() const {
-    const std::string job = ReadFile(Output());
-    const auto date = job.find("\n/DATE (");
-    return date == std::string::npos ? job : job.substr(job.find(") def\n", date) + 6);
-  }
+  std::string Body() const { return JobBody(ReadFile(Output())); }
 };
 
 TEST_F(ProjectJobs, SelectionTakesEachResourceOnceInPatternOrder) {
